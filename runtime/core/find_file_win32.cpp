@@ -1,0 +1,39 @@
+#include <windows.h>
+
+#include "runtime/core/find_file.h"
+#include "runtime/core/heap.h"
+
+namespace rt {
+
+void CloseFind(uintptr_t handle) {
+  if (handle != 0) FindClose(reinterpret_cast<HANDLE>(handle));
+}
+
+char* FindFile(const char* pattern, int32_t mask, int32_t all_files, uintptr_t* handle) {
+  const int32_t effective = EffectiveSearchMask(mask, all_files);
+  WIN32_FIND_DATAA entry;
+  bool have_entry = false;
+  if (pattern != nullptr && *pattern != '\0') {
+    CloseFind(*handle);
+    *handle = 0;
+    HANDLE h = FindFirstFileA(pattern, &entry);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    *handle = reinterpret_cast<uintptr_t>(h);
+    have_entry = true;
+  } else if (*handle == 0) {
+    return nullptr;
+  }
+  for (;;) {
+    if (!have_entry) {
+      if (!FindNextFileA(reinterpret_cast<HANDLE>(*handle), &entry)) {
+        CloseFind(*handle);
+        *handle = 0;
+        return nullptr;
+      }
+    }
+    have_entry = false;
+    if (SearchEntryMatches(entry.dwFileAttributes, effective)) return NewText(entry.cFileName);
+  }
+}
+
+}  // namespace rt

@@ -1,0 +1,24 @@
+// The window registry: the program's windows in template order, found by id.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "runtime/core/unit_record.h"
+
+namespace rt {
+
+struct LoadedWindow;  // live state of a loaded window; owned by window loading
+
+struct Window {
+  WindowRecord record;             // the live unit list is record.units
+  std::vector<UnitRecord> saved;   // taken at each load, swapped back at unload
+  LoadedWindow* loaded = nullptr;
+};
+
+// An id whose kind or serial number is zero is never found.
+Window* FindWindow(uint32_t window_id);
+// Control 0 is the window's own unit (the first of the live unit list).
+UnitRecord* FindUnit(Window& window, uint32_t control_id);
+
+}  // namespace rt

@@ -1,0 +1,40 @@
+// The one runtime object: every table, counter and flag that the runtime
+// keeps for the life of the process. Nothing else in the runtime is global.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "runtime/core/registry.h"
+
+namespace rt {
+
+using ExitRoutine = void (*)();
+// An installed error handler gets (code, message + detail); nonzero skips the box.
+using ErrorHandler = int32_t (*)(int32_t code, const char* text);
+
+struct RuntimeState {
+  // Constant data block of the program: shared literals, never freed.
+  const unsigned char* constant_start = nullptr;
+  const unsigned char* constant_end = nullptr;
+
+  // Routines run once, in registration order, by the orderly shutdown.
+  std::vector<ExitRoutine> exit_routines;
+
+  // While above 0, no event reaches a handler.
+  std::atomic<int32_t> suspension{0};
+
+  ErrorHandler error_handler = nullptr;
+  bool error_handler_running = false;
+
+  std::atomic<bool> shutdown_in_progress{false};
+
+  // Filled once from the window template at start-up, in template order.
+  std::vector<Window> windows;
+};
+
+RuntimeState& Runtime();
+
+}  // namespace rt

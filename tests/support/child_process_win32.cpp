@@ -1,0 +1,103 @@
+#include "tests/support/child_process.h"
+
+#include <cstring>
+#include <map>
+#include <set>
+
+namespace test_support {
+namespace {
+
+std::map<std::string, ChildScenarioFn>& Scenarios() {
+  static std::map<std::string, ChildScenarioFn> scenarios;
+  return scenarios;
+}
+
+struct FindDialogs {
+  DWORD pid;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialog(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<FindDialogs*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  char cls[16] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (pid == search->pid && std::strcmp(cls, "#32770") == 0 && IsWindowVisible(hwnd)) {
+    search->found.push_back(hwnd);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+ChildScenarioRegistrar::ChildScenarioRegistrar(const char* name, ChildScenarioFn fn) {
+  Scenarios()[name] = fn;
+}
+
+bool RunChildScenarioIfAsked(int argc, char** argv, int* exit_code) {
+  const char prefix[] = "--child=";
+  if (argc < 2 || std::strncmp(argv[1], prefix, sizeof prefix - 1) != 0) return false;
+  auto it = Scenarios().find(argv[1] + sizeof prefix - 1);
+  if (it == Scenarios().end()) {
+    *exit_code = 101;
+    return true;
+  }
+  it->second(argc > 2 ? argv[2] : "");
+  *exit_code = 100;  // a scenario that returns did not end the process itself
+  return true;
+}
+
+DialogSeen ReadDialog(HWND dialog) {
+  DialogSeen seen;
+  char buffer[4096] = {};
+  GetWindowTextA(dialog, buffer, sizeof buffer);
+  seen.caption = buffer;
+  buffer[0] = '\0';
+  GetDlgItemTextA(dialog, 0xFFFF, buffer, sizeof buffer);
+  seen.text = buffer;
+  seen.style = static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE));
+  seen.owner = GetWindow(dialog, GW_OWNER);
+  return seen;
+}
+
+ChildOutcome RunChild(const std::string& scenario, const std::string& argument, int button,
+                      DWORD timeout_ms) {
+  ChildOutcome outcome;
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string command = "\"" + std::string(self) + "\" --child=" + scenario + " \"" + argument + "\"";
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi)) {
+    return outcome;
+  }
+  outcome.started = true;
+  std::set<HWND> answered;
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) break;
+    FindDialogs search{pi.dwProcessId, {}};
+    EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&search));
+    for (HWND dialog : search.found) {
+      if (answered.count(dialog)) continue;
+      answered.insert(dialog);
+      outcome.dialogs.push_back(ReadDialog(dialog));
+      PostMessageA(dialog, WM_COMMAND, static_cast<WPARAM>(button), 0);
+    }
+    if (GetTickCount() - start > timeout_ms) {
+      outcome.timed_out = true;
+      TerminateProcess(pi.hProcess, 0xDEAD);
+      WaitForSingleObject(pi.hProcess, 5000);
+      break;
+    }
+  }
+  GetExitCodeProcess(pi.hProcess, &outcome.exit_code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return outcome;
+}
+
+}  // namespace test_support
