@@ -1,0 +1,24 @@
+#include "runtime/core/not_built.h"
+
+#include <string>
+
+#include "runtime/core/runtime_error.h"
+
+namespace rt {
+
+void ReportNotBuilt(const char* what) {
+  const std::string message = std::string(what) + " not built";
+  ReportErrorMessage(message.c_str(), 0, 0, 0);
+}
+
+uintptr_t NotBuiltCallForeignFunction(int32_t) { ReportNotBuilt("CallForeignFunction"); }
+int64_t NotBuiltReadProperty(uint32_t, uint32_t, int32_t, int32_t) {
+  ReportNotBuilt("ReadProperty");
+}
+void NotBuiltWriteProperty(uint32_t, uint32_t, int32_t, int32_t, intptr_t, int32_t) {
+  ReportNotBuilt("WriteProperty");
+}
+void NotBuiltRunMessageLoop() { ReportNotBuilt("RunMessageLoop"); }
+void NotBuiltLoadStartWindow(uint32_t) { ReportNotBuilt("LoadStartWindow"); }
+
+}  // namespace rt
