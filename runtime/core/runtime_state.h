@@ -11,6 +11,8 @@
 
 namespace rt {
 
+struct UnitTypeDescriptor;
+
 using ExitRoutine = void (*)();
 // An installed error handler gets (code, message + detail); nonzero skips the box.
 using ErrorHandler = int32_t (*)(int32_t code, const char* text);
@@ -33,6 +35,9 @@ struct RuntimeState {
 
   // Filled once from the window template at start-up, in template order.
   std::vector<Window> windows;
+
+  // Unit types of the command libraries, registered at start-up.
+  std::vector<const UnitTypeDescriptor*> unit_types;
 };
 
 RuntimeState& Runtime();

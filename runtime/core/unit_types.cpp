@@ -1,0 +1,36 @@
+#include "runtime/core/unit_types.h"
+
+#include "runtime/core/runtime_state.h"
+
+namespace rt {
+
+int32_t PropertyDataType(const UnitTypeDescriptor& type, int32_t index) {
+  if (index < 0 || index >= type.property_count || type.property_types == nullptr) return 0;
+  return type.property_types[index];
+}
+
+void RegisterUnitType(const UnitTypeDescriptor* type) {
+  for (const UnitTypeDescriptor*& known : Runtime().unit_types) {
+    if (known->type_id == type->type_id) {
+      known = type;
+      return;
+    }
+  }
+  Runtime().unit_types.push_back(type);
+}
+
+const UnitTypeDescriptor* FindUnitType(uint32_t type_id) {
+  for (const UnitTypeDescriptor* type : Runtime().unit_types) {
+    if (type->type_id == type_id) return type;
+  }
+  return nullptr;
+}
+
+int32_t UnitTypeClass(const UnitTypeDescriptor* type) {
+  if (type == nullptr) return 0;
+  if (type->flags & kTypeClass2) return 2;
+  if (type->flags & kTypeClass1) return 1;
+  return 0;
+}
+
+}  // namespace rt

@@ -1,0 +1,73 @@
+// Unit type descriptors: what a command library tells the runtime about each
+// control type it provides.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "runtime/core/control_object.h"
+
+namespace rt {
+
+// Type flag bits.
+constexpr uint32_t kTypeRaisesEvents = 0x44;  // either bit
+constexpr uint32_t kTypeClass2 = 0x0004;
+constexpr uint32_t kTypeClass1 = 0x0040;
+constexpr uint32_t kTypeFiltersMessages = 0x20;
+constexpr uint32_t kTypeAcceptsEnter = 0x800;
+constexpr uint32_t kTypeWindowless = 0x8000;  // never shown
+
+// Operations answered by a descriptor's query.
+enum UnitTypeOperation : int32_t {
+  kOpCreate = 1,
+  kOpSetProperty = 4,
+  kOpGetProperty = 6,
+  kOpAcceptsEnter = 10,
+  kOpFilterMessage = 11,
+  kOpStoreState = 12,  // write the control's current state into its type data
+};
+
+// A type-specific property value as the type sees it: a number, or bytes
+// (text without terminator, byte buffer data, a 60-byte font record).
+struct RawValue {
+  int64_t number = 0;
+  std::string bytes;
+};
+
+struct UnitRecord;
+struct Window;
+
+struct CreateParams {
+  uintptr_t parent = 0;
+  const uint8_t* type_data = nullptr;
+  uint32_t type_data_size = 0;
+  uint32_t style = 0;  // WS_DISABLED / WS_TABSTOP from the unit's flags
+  uint32_t child_id = 0;
+  uintptr_t menu = 0;
+  int32_t left = 0, top = 0, width = 0, height = 0;
+  Window* window = nullptr;
+  uint32_t unit_id = 0;
+};
+
+using CreateOp = ControlObject* (*)(const CreateParams& params);
+using SetPropertyOp = bool (*)(ControlObject* control, int32_t index, const RawValue& value);
+using GetPropertyOp = bool (*)(ControlObject* control, int32_t index, RawValue* value);
+using StoreStateOp = void (*)(ControlObject* control, UnitRecord* record);
+
+struct UnitTypeDescriptor {
+  uint32_t type_id;
+  uint32_t flags;
+  const int32_t* property_types;  // data type (1000..1024) of each type property
+  int32_t property_count;
+  void* (*query)(int32_t operation);
+};
+
+// Data type of type property `index`, or 0 when the type has no such property.
+int32_t PropertyDataType(const UnitTypeDescriptor& type, int32_t index);
+
+void RegisterUnitType(const UnitTypeDescriptor* type);
+const UnitTypeDescriptor* FindUnitType(uint32_t type_id);
+// Request 2029: 2 for flag 0x0004, 1 for 0x0040, else 0.
+int32_t UnitTypeClass(const UnitTypeDescriptor* type);
+
+}  // namespace rt

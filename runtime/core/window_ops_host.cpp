@@ -1,0 +1,31 @@
+#include <cstring>
+
+#include "runtime/core/window_ops.h"
+
+namespace rt::platform {
+
+// No window exists on the host, so no handle is ever live and the
+// operations on live windows are never reached.
+bool IsLiveWindow(uintptr_t) { return false; }
+Placement WindowPlacement(uintptr_t) { return Placement(); }
+void PlaceWindow(uintptr_t, const Placement&) {}
+bool IsVisible(uintptr_t) { return false; }
+bool IsEnabled(uintptr_t) { return false; }
+void Hide(uintptr_t) {}
+void ShowWithoutActivating(uintptr_t) {}
+void Enable(uintptr_t, bool) {}
+uintptr_t CreateMousePointer(const std::string&) { return 0; }
+void DestroyMousePointer(uintptr_t) {}
+void RefreshMousePointer() {}
+
+void DefaultInterfaceFont(FontRecord* font) {
+  std::memset(font, 0, sizeof *font);
+  font->height = -12;
+  font->weight = 400;
+  std::strcpy(font->face_name, kFallbackFaceName);
+}
+
+int32_t ScreenDpi() { return 96; }
+void ProcessPendingMessages() {}
+
+}  // namespace rt::platform
