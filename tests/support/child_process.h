@@ -17,10 +17,10 @@ struct ChildScenarioRegistrar {
 
 // Defines a scenario that RunChild can start by name.
 #define CHILD_SCENARIO(name)                                                          \
-  static void ChildScenario_##name(const char* argument);                             \
+  static void ChildScenario_##name([[maybe_unused]] const char* argument);                             \
   static ::test_support::ChildScenarioRegistrar child_registrar_##name(#name,         \
                                                                        ChildScenario_##name); \
-  static void ChildScenario_##name(const char* argument)
+  static void ChildScenario_##name([[maybe_unused]] const char* argument)
 
 struct DialogSeen {
   std::string caption;
