@@ -108,7 +108,7 @@ double RoundFloatForDisplay(float value) {
     if (std::strtof(text, nullptr) == value) break;
   }
   // text is "[-]d[.ddd]e±x": gather the digits and the exponent.
-  char digits[16];
+  char digits[16] = {0};
   int count = 0;
   const char* p = text;
   const bool negative = *p == '-';
