@@ -5,6 +5,7 @@
 #include "runtime/core/find_file.h"
 #include "runtime/core/heap.h"
 #include "runtime/core/not_built.h"
+#include "runtime/core/property_access.h"
 #include "runtime/core/runtime_error.h"
 #include "runtime/core/shutdown.h"
 
@@ -60,8 +61,8 @@ const EntryOperations& Entry() {
       NotBuiltCallForeignFunction,
       CallLibraryCommand,
       CallCoreCommand,
-      NotBuiltReadProperty,
-      NotBuiltWriteProperty,
+      ReadProperty,
+      WriteProperty,
       AllocateMemory,
       ReallocateMemory,
       FreeMemory,

@@ -12,12 +12,6 @@ void ReportNotBuilt(const char* what) {
 }
 
 uintptr_t NotBuiltCallForeignFunction(int32_t) { ReportNotBuilt("CallForeignFunction"); }
-int64_t NotBuiltReadProperty(uint32_t, uint32_t, int32_t, int32_t) {
-  ReportNotBuilt("ReadProperty");
-}
-void NotBuiltWriteProperty(uint32_t, uint32_t, int32_t, int32_t, intptr_t, int32_t) {
-  ReportNotBuilt("WriteProperty");
-}
 void NotBuiltRunMessageLoop() { ReportNotBuilt("RunMessageLoop"); }
 void NotBuiltLoadStartWindow(uint32_t) { ReportNotBuilt("LoadStartWindow"); }
 

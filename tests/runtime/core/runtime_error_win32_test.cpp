@@ -63,3 +63,21 @@ TEST(RuntimeErrorWin32Test, ExitProgramRunsTheRegisteredRoutine) {
 
 }  // namespace
 }  // namespace rt
+
+namespace rt {
+namespace {
+
+CHILD_SCENARIO(ReadPropertyOfMissingWindow) { Entry().read_property(0x52010009, 0, 0, -1); }
+
+TEST(RuntimeErrorWin32Test, PropertyOfAWindowNotInTheRegistryNamesTheWindow) {
+  test_support::ChildOutcome outcome = test_support::RunChild("ReadPropertyOfMissingWindow");
+  ASSERT_EQ(1u, outcome.dialogs.size());
+  EXPECT_EQ(
+      "运行时出错!\r\n\r\n错误信息：未载入欲访问窗口组件所在的窗口\r\n\r\n1375797257, 0\r\n"
+      "未找到所指定的窗口\r\n",
+      outcome.dialogs[0].text);
+  EXPECT_EQ(0xFFFFFFFFu, outcome.exit_code);
+}
+
+}  // namespace
+}  // namespace rt
