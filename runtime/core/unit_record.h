@@ -89,6 +89,7 @@ struct UnitRecord {
 
 struct WindowRecord {
   uint32_t id = 0;
+  uint32_t index_slot = 0;  // the template index's placeholder, carried unchanged
   uint32_t word_a = 0;
   uint32_t word_b = 0;
   std::string text1;

@@ -1,0 +1,11 @@
+#include "resources/window_template.h"
+
+namespace rt {
+
+const unsigned char kWindowTemplate[] = {
+#include "resources/generated/window_template.inc"
+};
+
+const uint32_t kWindowTemplateSize = sizeof kWindowTemplate;
+
+}  // namespace rt

@@ -1,0 +1,13 @@
+// The window template of this program: both windows, their controls,
+// initial properties and event bindings, as the runtime reads them at
+// start-up. Source: resources/window_template.txt.
+#pragma once
+
+#include <cstdint>
+
+namespace rt {
+
+extern const unsigned char kWindowTemplate[];
+extern const uint32_t kWindowTemplateSize;
+
+}  // namespace rt
