@@ -36,6 +36,13 @@ struct RuntimeState {
   // Filled once from the window template at start-up, in template order.
   std::vector<Window> windows;
 
+  // The application's handler table (its start is the code base).
+  const void* handlers = nullptr;
+  int32_t handler_count = 0;
+  // The unit whose event handler runs now (cleared when it returns).
+  uint32_t event_window = 0;
+  uint32_t event_control = 0;
+
   // Unit types of the command libraries, registered at start-up.
   std::vector<const UnitTypeDescriptor*> unit_types;
 };
