@@ -18,6 +18,18 @@ using ExitRoutine = void (*)();
 using ErrorHandler = int32_t (*)(int32_t code, const char* text);
 
 struct RuntimeState {
+  // From the program file's path: the directory (no trailing "\\"), the
+  // file name, and the module directory (with its trailing "\\").
+  std::string program_directory;
+  std::string program_file_name;
+  std::string module_directory;
+  uint32_t program_words[3] = {};  // program-info words 0, 1 and 2 (+1)
+
+  // The runtime's hidden owner window (class "_KL_HideOwner") and the
+  // thread that owns every window.
+  uintptr_t hidden_owner = 0;
+  uint32_t window_thread = 0;
+
   // Constant data block of the program: shared literals, never freed.
   const unsigned char* constant_start = nullptr;
   const unsigned char* constant_end = nullptr;
