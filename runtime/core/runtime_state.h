@@ -18,8 +18,8 @@ using ExitRoutine = void (*)();
 using ErrorHandler = int32_t (*)(int32_t code, const char* text);
 
 struct RuntimeState {
-  // From the program file's path: the directory (no trailing "\\"), the
-  // file name, and the module directory (with its trailing "\\").
+  // From the program file's path: the directory (no trailing backslash),
+  // the file name, and the module directory (with its trailing backslash).
   std::string program_directory;
   std::string program_file_name;
   std::string module_directory;
