@@ -1,8 +1,26 @@
 #include "runtime/core/registry.h"
 
+#include "runtime/core/runtime_error.h"
 #include "runtime/core/runtime_state.h"
+#include "runtime/core/template_format.h"
 
 namespace rt {
+
+void ReadTemplateIntoRegistry(const uint8_t* data, uint32_t size) {
+  std::vector<WindowRecord> records;
+  if (!ReadWindowTemplate(data, size, &records) ||
+      !ResolveHandlers(records, Runtime().handler_count)) {
+    ReportErrorMessage("载入窗口模板数据段出错!", 0, 0, 0);
+  }
+  std::vector<Window>& windows = Runtime().windows;
+  windows.clear();
+  windows.reserve(records.size());
+  for (WindowRecord& record : records) {
+    Window w;
+    w.record = std::move(record);
+    windows.push_back(std::move(w));
+  }
+}
 
 Window* FindWindow(uint32_t window_id) {
   if (IdKind(window_id) == 0 || IdSerial(window_id) == 0) return nullptr;

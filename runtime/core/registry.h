@@ -16,6 +16,10 @@ struct Window {
   LoadedWindow* loaded = nullptr;
 };
 
+// Reads the window template into the registry and resolves its handler
+// offsets against the handler table; a malformed template is a runtime error.
+void ReadTemplateIntoRegistry(const uint8_t* data, uint32_t size);
+
 // An id whose kind or serial number is zero is never found.
 Window* FindWindow(uint32_t window_id);
 // Control 0 is the window's own unit (the first of the live unit list).

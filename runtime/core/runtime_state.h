@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/core/registry.h"
@@ -55,8 +56,31 @@ struct RuntimeState {
   uint32_t event_window = 0;
   uint32_t event_control = 0;
 
+  // Idle routines of the message loop (request 1012), and the runtime's
+  // lists of library objects with a flag byte each and of image records.
+  struct IdleRoutine {
+    uintptr_t window;
+    void (*routine)(uintptr_t argument);
+    uintptr_t argument;
+  };
+  std::vector<IdleRoutine> idle_routines;
+  std::vector<std::pair<const void*, uint8_t>> library_objects;
+  std::vector<const void*> image_records;
+  // The program's icons, loaded once by request 1000.
+  uintptr_t icon_large = 0;
+  uintptr_t icon_small = 0;
+
   // Unit types of the command libraries, registered at start-up.
   std::vector<const UnitTypeDescriptor*> unit_types;
+
+  // The message loop: the window whose nested modal loop runs (0 = none),
+  // and whether the main loop has been entered (only then does the last
+  // window's destruction post the quit message).
+  uint32_t modal_marker = 0;
+  bool loop_entered = false;
+  // Position of the last mouse move the loop saw: a move to the same place
+  // is not a user action.
+  intptr_t loop_last_mouse_position = -1;
 };
 
 RuntimeState& Runtime();

@@ -32,6 +32,9 @@ void RefreshMousePointer();
 void DefaultInterfaceFont(FontRecord* font);
 int32_t ScreenDpi();
 
+// The program's icon resource "DEFAULT_ICON" in its large and small size.
+void LoadProgramIcons(uintptr_t* large, uintptr_t* small_icon);
+
 // Handles the window messages waiting for this thread, up to a quit message.
 void ProcessPendingMessages();
 

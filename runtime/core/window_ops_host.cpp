@@ -25,6 +25,7 @@ void DefaultInterfaceFont(FontRecord* font) {
   std::strcpy(font->face_name, kFallbackFaceName);
 }
 
+void LoadProgramIcons(uintptr_t* large, uintptr_t* small_icon) { *large = *small_icon = 0; }
 int32_t ScreenDpi() { return 96; }
 void ProcessPendingMessages() {}
 

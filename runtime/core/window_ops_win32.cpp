@@ -63,6 +63,16 @@ void DefaultInterfaceFont(FontRecord* font) {
   std::memcpy(font, &lf, sizeof lf);
 }
 
+void LoadProgramIcons(uintptr_t* large, uintptr_t* small_icon) {
+  HINSTANCE module = GetModuleHandleA(nullptr);
+  *large = reinterpret_cast<uintptr_t>(LoadImageA(module, "DEFAULT_ICON", IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXICON),
+                                                  GetSystemMetrics(SM_CYICON), 0));
+  *small_icon = reinterpret_cast<uintptr_t>(LoadImageA(module, "DEFAULT_ICON", IMAGE_ICON,
+                                                       GetSystemMetrics(SM_CXSMICON),
+                                                       GetSystemMetrics(SM_CYSMICON), 0));
+}
+
 int32_t ScreenDpi() {
   HDC dc = GetDC(nullptr);
   const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
