@@ -15,7 +15,7 @@ int32_t Location(uint32_t id) { return static_cast<int32_t>(id); }
 HandlerFn FindHandler(uint32_t window_id, uint32_t control_id, int32_t event) {
   RuntimeState& state = Runtime();
   if (state.suspension > 0) return nullptr;
-  Window* window = FindWindow(window_id);
+  Window* window = LookupWindow(window_id);
   if (window == nullptr) ReportErrorMessage("未找到引发事件的窗口", 0, Location(window_id), 0);
   UnitRecord* unit = FindUnit(*window, control_id);
   if (unit == nullptr) {

@@ -23,7 +23,7 @@ struct Target {
 int32_t Location(uint32_t id) { return static_cast<int32_t>(id); }
 
 Target FindTarget(uint32_t window_id, uint32_t control_id) {
-  Window* window = FindWindow(window_id);
+  Window* window = LookupWindow(window_id);
   if (window == nullptr) {
     ReportErrorMessage("未载入欲访问窗口组件所在的窗口", 0, Location(window_id), Location(control_id));
   }

@@ -22,7 +22,7 @@ void ReadTemplateIntoRegistry(const uint8_t* data, uint32_t size) {
   }
 }
 
-Window* FindWindow(uint32_t window_id) {
+Window* LookupWindow(uint32_t window_id) {
   if (IdKind(window_id) == 0 || IdSerial(window_id) == 0) return nullptr;
   for (Window& w : Runtime().windows) {
     if (w.record.id == window_id) return &w;

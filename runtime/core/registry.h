@@ -20,8 +20,9 @@ struct Window {
 // offsets against the handler table; a malformed template is a runtime error.
 void ReadTemplateIntoRegistry(const uint8_t* data, uint32_t size);
 
-// An id whose kind or serial number is zero is never found.
-Window* FindWindow(uint32_t window_id);
+// An id whose kind or serial number is zero is never found. (Not named
+// FindWindow: <windows.h> turns that name into FindWindowA.)
+Window* LookupWindow(uint32_t window_id);
 // Control 0 is the window's own unit (the first of the live unit list).
 UnitRecord* FindUnit(Window& window, uint32_t control_id);
 

@@ -36,7 +36,7 @@ void CopyToCallerBuffer(char* buffer, const std::string& text) {
 
 // The live control of (window, control) when its platform window is valid.
 ControlObject* LiveControl(uint32_t window_id, uint32_t control_id) {
-  Window* window = FindWindow(window_id);
+  Window* window = LookupWindow(window_id);
   if (window == nullptr) return nullptr;
   UnitRecord* unit = FindUnit(*window, control_id);
   if (unit == nullptr || unit->live == nullptr || !platform::IsLiveWindow(unit->live->hwnd)) {
@@ -155,7 +155,7 @@ intptr_t RuntimeRequest(int32_t code, intptr_t a1, intptr_t a2) {
     case kReqProgramFileName: return Pointer(state.program_file_name.c_str());
     case kReqLoadWindow: {
       const auto* record = As<const WindowLoadRecord>(a1);
-      if (record == nullptr || FindWindow(record->window) == nullptr) return -1;
+      if (record == nullptr || LookupWindow(record->window) == nullptr) return -1;
       return LoadWindowRequest(*record);
     }
     case kReqLiveControl:
@@ -194,7 +194,7 @@ intptr_t RuntimeRequest(int32_t code, intptr_t a1, intptr_t a2) {
     case kReqRemoveImage:
     case kReqHasImage: return ImageRecord(code, As<const void>(a1));
     case kReqUnitTypeOf: {
-      Window* window = FindWindow(static_cast<uint32_t>(a1));
+      Window* window = LookupWindow(static_cast<uint32_t>(a1));
       UnitRecord* unit = window != nullptr ? FindUnit(*window, static_cast<uint32_t>(a2)) : nullptr;
       return unit != nullptr ? static_cast<intptr_t>(unit->type_id) : 0;
     }
@@ -216,7 +216,7 @@ intptr_t RuntimeRequest(int32_t code, intptr_t a1, intptr_t a2) {
     case kReqMarkMenu: {
       // The windows of this program have no menu items, so there is no
       // menu to rebuild after the mark (nor for request 2040).
-      Window* window = FindWindow(static_cast<uint32_t>(a1));
+      Window* window = LookupWindow(static_cast<uint32_t>(a1));
       UnitRecord* own = window != nullptr ? FindUnit(*window, 0) : nullptr;
       if (own != nullptr) own->flags |= kFlagMenuRebuilt;
       return 0;

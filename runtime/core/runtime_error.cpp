@@ -44,7 +44,7 @@ std::string ComposeErrorDetail(int32_t location1, int32_t location2) {
   std::string detail = numbers;
   const uint32_t first = static_cast<uint32_t>(location1);
   if (location1 != 0 && IdKind(first) == kKindWindow) {
-    Window* window = FindWindow(first);
+    Window* window = LookupWindow(first);
     if (window == nullptr) {
       detail += "\r\n未找到所指定的窗口";
     } else {
