@@ -13,6 +13,8 @@
 namespace rt {
 
 struct UnitTypeDescriptor;
+struct ProgramInfo;
+struct CommandLibraryRecord;
 
 using ExitRoutine = void (*)();
 // An installed error handler gets (code, message + detail); nonzero skips the box.
@@ -30,6 +32,17 @@ struct RuntimeState {
   // thread that owns every window.
   uintptr_t hidden_owner = 0;
   uint32_t window_thread = 0;
+
+  // The program-info block the runtime was built from, the command
+  // libraries with one data word each, and whether the runtime itself
+  // initialised OLE (and so uninitialises it).
+  const ProgramInfo* program_info = nullptr;
+  struct LibraryEntry {
+    const CommandLibraryRecord* record;
+    intptr_t data_word;
+  };
+  std::vector<LibraryEntry> libraries;
+  bool ole_initialised = false;
 
   // Constant data block of the program: shared literals, never freed.
   const unsigned char* constant_start = nullptr;
