@@ -10,6 +10,7 @@
 #include "runtime/core/runtime_error.h"
 #include "runtime/core/runtime_state.h"
 #include "runtime/core/unit_types.h"
+#include "runtime/core/window_loading.h"
 #include "runtime/core/window_ops.h"
 
 namespace rt {
@@ -221,6 +222,8 @@ void WriteProperty(uint32_t window_id, uint32_t control_id, int32_t property, in
         const UnitTypeDescriptor* type = FindUnitType(unit.type_id);
         if (value == 0) {
           platform::Hide(unit.live->hwnd);
+        } else if (IsOwnUnit(*target.window, unit)) {
+          ShowLoadedWindow(*target.window);  // may run a modal window's loop
         } else if (type == nullptr || !(type->flags & kTypeWindowless)) {
           platform::ShowWithoutActivating(unit.live->hwnd);
         }

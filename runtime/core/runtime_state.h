@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +15,17 @@
 namespace rt {
 
 struct UnitTypeDescriptor;
+struct WorkerControl;
+
+// One operating-system function the application calls directly: named by
+// library file and function ("#n" for an ordinal), bound on its first call.
+// Each entry keeps the module handle of its own load.
+struct ForeignFunction {
+  std::string library;
+  std::string function;
+  std::atomic<uintptr_t> module{0};
+  std::atomic<uintptr_t> address{0};
+};
 struct ProgramInfo;
 struct CommandLibraryRecord;
 
@@ -94,6 +107,20 @@ struct RuntimeState {
   // Position of the last mouse move the loop saw: a move to the same place
   // is not a user action.
   intptr_t loop_last_mouse_position = -1;
+
+  // The foreign-function table, in index order, and the optional directory
+  // searched before every other place (empty: not searched).
+  std::unique_ptr<ForeignFunction[]> foreign_functions;
+  int32_t foreign_function_count = 0;
+  std::string foreign_search_directory;
+
+  // Worker threads started by the thread commands: one control block each,
+  // reached by the worker through its thread-local slot (0xFFFFFFFF until
+  // the first worker starts) and by the stopping thread through this list.
+  // The workers themselves never take the lock.
+  std::mutex workers_lock;
+  std::vector<WorkerControl*> workers;
+  std::atomic<uint32_t> worker_slot{0xFFFFFFFFu};
 };
 
 RuntimeState& Runtime();

@@ -53,6 +53,30 @@ using CreateOp = ControlObject* (*)(const CreateParams& params);
 using SetPropertyOp = bool (*)(ControlObject* control, int32_t index, const RawValue& value);
 using GetPropertyOp = bool (*)(ControlObject* control, int32_t index, RawValue* value);
 using StoreStateOp = void (*)(ControlObject* control, UnitRecord* record);
+// Query 10: whether the control takes the Enter key (it then raises its event 0).
+using AcceptsEnterOp = bool (*)(ControlObject* control);
+
+// A message on its way to dispatch, as a type's filter sees it. The filter
+// may change wparam and lparam; they are written back into the message.
+struct PlatformMessage {
+  uintptr_t hwnd;
+  uint32_t message;
+  uintptr_t wparam;
+  intptr_t lparam;
+};
+// Query 11: called once per unit type of the window (the type finds its
+// controls in the window); true takes the message, which is then finished.
+using FilterMessageOp = bool (*)(Window* window, PlatformMessage* message);
+
+// Private notifications sent to every control's window during loading:
+// the window and all its controls exist, and the window has been shown.
+constexpr uint32_t kMsgLoadComplete = 0x83E8;
+constexpr uint32_t kMsgWindowShown = 0x83E9;
+// A program window hands notifications of its child controls (WM_COMMAND,
+// WM_CTLCOLOR*, WM_DRAWITEM, ...) back to the control, as message
+// kMsgReflectBase + the original message, same parameters; a nonzero
+// answer to a WM_CTLCOLOR* is used as the brush.
+constexpr uint32_t kMsgReflectBase = 0x2000;
 
 struct UnitTypeDescriptor {
   uint32_t type_id;

@@ -80,13 +80,6 @@ int32_t ScreenDpi() {
   return dpi > 0 ? dpi : 96;
 }
 
-void ProcessPendingMessages() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && msg.message != WM_QUIT) {
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) break;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
+// ProcessPendingMessages lives with the message loop: it filters each message.
 
 }  // namespace rt::platform
