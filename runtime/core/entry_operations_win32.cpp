@@ -3,6 +3,7 @@
 #include <cstdarg>
 
 #include "runtime/core/find_file.h"
+#include "runtime/core/foreign_functions.h"
 #include "runtime/core/heap.h"
 #include "runtime/core/not_built.h"
 #include "runtime/core/property_access.h"
@@ -58,7 +59,7 @@ intptr_t CallService(int32_t index, ...) {
 const EntryOperations& Entry() {
   static const EntryOperations table = {
       ReportRuntimeErrorEntry,
-      NotBuiltCallForeignFunction,
+      BindForeignFunction,
       CallLibraryCommand,
       CallCoreCommand,
       ReadProperty,

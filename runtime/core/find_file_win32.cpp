@@ -2,6 +2,7 @@
 
 #include "runtime/core/find_file.h"
 #include "runtime/core/heap.h"
+#include "runtime/core/thread_stop.h"
 
 namespace rt {
 
@@ -10,6 +11,9 @@ void CloseFind(uintptr_t handle) {
 }
 
 char* FindFile(const char* pattern, int32_t mask, int32_t all_files, uintptr_t* handle) {
+  // Every step of a search is a safe point; the handle stays in the
+  // caller's variable, as it would after any other step.
+  ThreadSafePoint();
   const int32_t effective = EffectiveSearchMask(mask, all_files);
   WIN32_FIND_DATAA entry;
   bool have_entry = false;
@@ -24,6 +28,7 @@ char* FindFile(const char* pattern, int32_t mask, int32_t all_files, uintptr_t* 
     return nullptr;
   }
   for (;;) {
+    ThreadSafePoint();
     if (!have_entry) {
       if (!FindNextFileA(reinterpret_cast<HANDLE>(*handle), &entry)) {
         CloseFind(*handle);

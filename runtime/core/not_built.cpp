@@ -11,7 +11,6 @@ void ReportNotBuilt(const char* what) {
   ReportErrorMessage(message.c_str(), 0, 0, 0);
 }
 
-uintptr_t NotBuiltCallForeignFunction(int32_t) { ReportNotBuilt("CallForeignFunction"); }
 void NotBuiltRunMessageLoop() { ReportNotBuilt("RunMessageLoop"); }
 void NotBuiltLoadStartWindow(uint32_t) { ReportNotBuilt("LoadStartWindow"); }
 

@@ -7,7 +7,6 @@
 namespace rt {
 
 [[noreturn]] void ReportNotBuilt(const char* what);
-uintptr_t NotBuiltCallForeignFunction(int32_t index);
 void NotBuiltRunMessageLoop();
 void NotBuiltLoadStartWindow(uint32_t window);
 

@@ -1,0 +1,25 @@
+// The thread commands: run an application subroutine on a worker thread,
+// and stop such a thread. Both are commands of their own library, reached
+// through the library call gate.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/core/values.h"
+
+namespace rt {
+
+// (subroutine, parameter (int, may be omitted), handle variable (address
+// of the caller's 32-bit variable, may be omitted)) -> bool. The subroutine
+// runs at once with the platform's thread-start convention; its result is
+// the thread's exit code. With a handle variable the open handle is stored
+// there (0 on failure); without one the handle is closed and the thread runs on.
+void StartThread(ArgValue* result, int32_t argc, ArgValue* args);
+
+// (thread handle) -> bool. A thread that StartThread started ends at its
+// next safe point (exit code 0xFFFFFFFF) before this returns; any other is
+// terminated with exit code 0xFFFFFFFF. False for 0 or an invalid handle.
+// The handle stays open.
+void KillThread(ArgValue* result, int32_t argc, ArgValue* args);
+
+}  // namespace rt

@@ -1,0 +1,40 @@
+#include <windows.h>
+
+#include <cstring>
+
+#include "runtime/commands/threads.h"
+#include "runtime/core/thread_stop.h"
+
+namespace rt {
+namespace {
+
+void SetBool(ArgValue* result, bool value) {
+  const int32_t word = value ? 1 : 0;
+  std::memcpy(result->payload, &word, 4);
+}
+
+}  // namespace
+
+void StartThread(ArgValue* result, int32_t argc, ArgValue* args) {
+  const uintptr_t routine = argc >= 1 ? args[0].AsAddress() : 0;
+  const uintptr_t parameter = argc >= 2 && !args[1].IsOmitted() ? args[1].AsAddress() : 0;
+  const uintptr_t handle = StartWorkerThread(routine, parameter);
+  SetBool(result, handle != 0);
+  int32_t* variable = nullptr;
+  if (argc >= 3 && !args[2].IsOmitted()) {
+    variable = reinterpret_cast<int32_t*>(args[2].AsAddress());
+  }
+  if (variable != nullptr) {
+    // Thread handles fit 32 bits on every Windows (sign-extended on 64-bit).
+    *variable = static_cast<int32_t>(static_cast<intptr_t>(handle));
+  } else if (handle != 0) {
+    CloseHandle(reinterpret_cast<HANDLE>(handle));
+  }
+}
+
+void KillThread(ArgValue* result, int32_t argc, ArgValue* args) {
+  const intptr_t handle = argc >= 1 ? static_cast<intptr_t>(args[0].AsInt()) : 0;
+  SetBool(result, StopThread(static_cast<uintptr_t>(handle)));
+}
+
+}  // namespace rt

@@ -1,0 +1,45 @@
+// Safe points of worker threads. A worker started by the thread commands is
+// never cut off where it stands: a request to stop it is honoured at the
+// next safe point (every command call, foreign call, pause, wait for a
+// started program and step of a file search), where it holds no lock, and
+// the thread then ends with exit code 0xFFFFFFFF. On threads that no thread
+// command started, and in a build without worker threads, all of this is a
+// no-op.
+#pragma once
+
+#include <cstdint>
+
+namespace rt {
+
+// Whether a stop was requested for the calling thread.
+bool StopRequested();
+
+// Ends the calling thread with exit code 0xFFFFFFFF if a stop was requested
+// for it; returns at once otherwise.
+void ThreadSafePoint();
+
+// Waits `ms` milliseconds; on a worker the wait is cut short by a stop
+// request. Returns false when it was cut short (the caller then releases
+// what it holds and reaches a safe point), true after the full time.
+bool PauseOrStop(uint32_t ms);
+
+// Waits up to `ms` milliseconds for a platform object such as a started
+// program (0xFFFFFFFF: no limit); on a worker the wait is cut short by a
+// stop request. Windows builds only.
+enum class WaitOutcome { kSignalled, kTimedOut, kStopRequested, kFailed };
+WaitOutcome WaitForObjectOrStop(uintptr_t object, uint32_t ms);
+
+// Worker threads (Windows builds only). StartWorkerThread runs the
+// application subroutine at `routine` (platform thread-start convention:
+// one parameter, its result becomes the exit code) on a new thread with
+// `parameter` and returns the platform's thread handle, 0 on failure; the
+// caller owns that handle. StopThread stops the thread of `handle`: one that
+// StartWorkerThread started ends at its next safe point, and a message box
+// it shows is closed; StopThread returns once it has ended (within a
+// second). Any other thread is terminated where it stands with exit code
+// 0xFFFFFFFF. Returns the platform's answer: true when the thread was
+// stopped, false for 0 or an invalid handle.
+uintptr_t StartWorkerThread(uintptr_t routine, uintptr_t parameter);
+bool StopThread(uintptr_t handle);
+
+}  // namespace rt

@@ -1,0 +1,225 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <mutex>
+#include <new>
+
+#include "runtime/core/runtime_state.h"
+#include "runtime/core/thread_stop.h"
+
+namespace rt {
+
+// One per thread started by StartWorkerThread. The worker reads it through
+// its thread-local slot and never frees it; the block is freed once its
+// thread has ended and no StopThread is using it.
+struct WorkerControl {
+  uintptr_t routine = 0;
+  uintptr_t parameter = 0;
+  HANDLE thread = nullptr;      // our own handle: keeps the thread id unique
+  DWORD thread_id = 0;
+  HANDLE stop_event = nullptr;  // manual reset, set with `stop`
+  std::atomic<bool> stop{false};
+  int32_t stoppers = 0;  // StopThread calls at work on this block (under the lock)
+};
+
+namespace {
+
+constexpr DWORD kStoppedExitCode = 0xFFFFFFFFu;
+// Safe points are reached within milliseconds; what is left of the second
+// goes to ending a thread that reached none.
+constexpr DWORD kSafePointWaitMs = 900;
+constexpr DWORD kBoxPollMs = 15;
+
+WorkerControl* CurrentWorker() {
+  const uint32_t slot = Runtime().worker_slot.load(std::memory_order_acquire);
+  if (slot == TLS_OUT_OF_INDEXES) return nullptr;
+  // TlsGetValue clears the last error; the application may still want it.
+  const DWORD saved = GetLastError();
+  auto* control = static_cast<WorkerControl*>(TlsGetValue(slot));
+  SetLastError(saved);
+  return control;
+}
+
+DWORD WINAPI WorkerStart(LPVOID argument) {
+  auto* control = static_cast<WorkerControl*>(argument);
+  TlsSetValue(Runtime().worker_slot.load(std::memory_order_acquire), control);
+  ThreadSafePoint();  // stopped before its first step
+  using Routine = DWORD(WINAPI*)(LPVOID);
+  const Routine routine = reinterpret_cast<Routine>(control->routine);
+  return routine(reinterpret_cast<LPVOID>(control->parameter));
+}
+
+void FreeControl(WorkerControl* control) {
+  if (control->thread != nullptr) CloseHandle(control->thread);
+  if (control->stop_event != nullptr) CloseHandle(control->stop_event);
+  delete control;
+}
+
+// Under the lock: frees the blocks of threads that have ended.
+void ReapEndedWorkers(RuntimeState& state) {
+  std::vector<WorkerControl*>& list = state.workers;
+  auto ended = [](WorkerControl* control) {
+    if (control->stoppers != 0 || control->thread == nullptr) return false;
+    if (WaitForSingleObject(control->thread, 0) != WAIT_OBJECT_0) return false;
+    FreeControl(control);
+    return true;
+  };
+  list.erase(std::remove_if(list.begin(), list.end(), ended), list.end());
+}
+
+BOOL CALLBACK CloseOneBox(HWND window, LPARAM) {
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (std::strcmp(name, "#32770") == 0) {
+    // Whichever answer the box knows closes it; the other arrives after
+    // the box is gone and is dropped.
+    PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    PostMessageA(window, WM_COMMAND, IDOK, 0);
+  }
+  return TRUE;
+}
+
+// Waits for the worker to end, closing its message boxes and answering
+// messages other threads send to this one (a worker writing a property of a
+// window of this thread waits for that). False when it did not end in time.
+bool WaitForWorkerEnd(WorkerControl* control) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    EnumThreadWindows(control->thread_id, CloseOneBox, 0);
+    const DWORD r =
+        MsgWaitForMultipleObjects(1, &control->thread, FALSE, kBoxPollMs, QS_SENDMESSAGE);
+    if (r == WAIT_OBJECT_0) return true;
+    if (r == WAIT_OBJECT_0 + 1) {
+      MSG msg;
+      PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    } else if (r == WAIT_FAILED) {
+      return false;
+    }
+    if (GetTickCount() - start >= kSafePointWaitMs) return false;
+  }
+}
+
+}  // namespace
+
+bool StopRequested() {
+  const WorkerControl* control = CurrentWorker();
+  return control != nullptr && control->stop.load(std::memory_order_acquire);
+}
+
+void ThreadSafePoint() {
+  if (StopRequested()) ExitThread(kStoppedExitCode);
+}
+
+bool PauseOrStop(uint32_t ms) {
+  const WorkerControl* control = CurrentWorker();
+  if (control == nullptr) {
+    Sleep(ms);
+    return true;
+  }
+  return WaitForSingleObject(control->stop_event, ms) != WAIT_OBJECT_0;
+}
+
+WaitOutcome WaitForObjectOrStop(uintptr_t object, uint32_t ms) {
+  HANDLE handles[2] = {reinterpret_cast<HANDLE>(object), nullptr};
+  DWORD count = 1;
+  if (const WorkerControl* control = CurrentWorker()) {
+    handles[1] = control->stop_event;
+    count = 2;
+  }
+  switch (WaitForMultipleObjects(count, handles, FALSE, ms)) {
+    case WAIT_OBJECT_0:
+      return WaitOutcome::kSignalled;
+    case WAIT_OBJECT_0 + 1:
+      return WaitOutcome::kStopRequested;
+    case WAIT_TIMEOUT:
+      return WaitOutcome::kTimedOut;
+    default:
+      return WaitOutcome::kFailed;
+  }
+}
+
+uintptr_t StartWorkerThread(uintptr_t routine, uintptr_t parameter) {
+  if (routine == 0) return 0;
+  RuntimeState& state = Runtime();
+  std::lock_guard<std::mutex> lock(state.workers_lock);
+  ReapEndedWorkers(state);
+  if (state.worker_slot.load() == TLS_OUT_OF_INDEXES) {
+    const DWORD slot = TlsAlloc();
+    if (slot == TLS_OUT_OF_INDEXES) return 0;
+    state.worker_slot.store(slot, std::memory_order_release);
+  }
+  auto* control = new (std::nothrow) WorkerControl;
+  if (control == nullptr) return 0;
+  control->routine = routine;
+  control->parameter = parameter;
+  control->stop_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (control->stop_event == nullptr) {
+    FreeControl(control);
+    return 0;
+  }
+  HANDLE thread = CreateThread(nullptr, 0, WorkerStart, control, 0, &control->thread_id);
+  if (thread == nullptr) {
+    FreeControl(control);
+    return 0;
+  }
+  const HANDLE process = GetCurrentProcess();
+  if (!DuplicateHandle(process, thread, process, &control->thread, 0, FALSE,
+                       DUPLICATE_SAME_ACCESS)) {
+    control->thread = nullptr;  // cannot be waited for: the block stays for good
+  }
+  state.workers.push_back(control);
+  return reinterpret_cast<uintptr_t>(thread);
+}
+
+bool StopThread(uintptr_t handle) {
+  if (handle == 0) return false;
+  const HANDLE thread = reinterpret_cast<HANDLE>(handle);
+  RuntimeState& state = Runtime();
+  const DWORD id = GetThreadId(thread);
+  WorkerControl* control = nullptr;
+  if (id != 0) {
+    std::lock_guard<std::mutex> lock(state.workers_lock);
+    for (WorkerControl* candidate : state.workers) {
+      if (candidate->thread_id == id && candidate->thread != nullptr) {
+        control = candidate;
+        ++control->stoppers;
+        break;
+      }
+    }
+  }
+  // A thread that has ended stays as it ended (some platforms would let a
+  // late TerminateThread overwrite its exit code): nothing was stopped.
+  if (id != 0 && WaitForSingleObject(thread, 0) == WAIT_OBJECT_0) {
+    if (control != nullptr) {
+      std::lock_guard<std::mutex> lock(state.workers_lock);
+      --control->stoppers;
+    }
+    return false;
+  }
+  // Not a worker of ours: ended where it stands.
+  if (control == nullptr) return TerminateThread(thread, kStoppedExitCode) != 0;
+  control->stop.store(true, std::memory_order_release);
+  SetEvent(control->stop_event);
+  bool answer = true;
+  if (id == GetCurrentThreadId()) {
+    // Stopping itself: this is a safe point too.
+    {
+      std::lock_guard<std::mutex> lock(state.workers_lock);
+      --control->stoppers;
+    }
+    ExitThread(kStoppedExitCode);
+  }
+  if (!WaitForWorkerEnd(control)) {
+    // No safe point in time (a long foreign call or a loop that calls
+    // nothing): it is ended where it stands, as for any other thread.
+    answer = TerminateThread(control->thread, kStoppedExitCode) != 0;
+    WaitForSingleObject(control->thread, 50);
+  }
+  std::lock_guard<std::mutex> lock(state.workers_lock);
+  --control->stoppers;
+  return answer;
+}
+
+}  // namespace rt
