@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "runtime/core/foreign_functions.h"
 #include "runtime/core/heap.h"
 #include "runtime/core/platform_process.h"
 #include "runtime/core/program_info.h"
@@ -39,6 +40,7 @@ void ShutDown() {
   }
   state.libraries.clear();
 
+  UnloadForeignFunctions();
   ClearConstantDataRange();
 
   platform::DestroyIconHandle(state.icon_large);

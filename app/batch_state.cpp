@@ -1,0 +1,24 @@
+#include "app/batch_state.h"
+
+#include "runtime/core/heap.h"
+
+namespace app {
+
+BatchState& Batch() {
+  static BatchState state;
+  return state;
+}
+
+void ReleaseBatchTexts() {
+  BatchState& batch = Batch();
+  rt::FreeMemory(batch.chosen_account);
+  batch.chosen_account = nullptr;
+  for (char* text : batch.voice_file_paths) rt::FreeMemory(text);
+  batch.voice_file_paths.clear();
+  for (char* text : batch.voice_base_names) rt::FreeMemory(text);
+  batch.voice_base_names.clear();
+}
+
+void CleanUpBatchState() { ReleaseBatchTexts(); }
+
+}  // namespace app

@@ -1,0 +1,23 @@
+// Handlers whose application parts are still being built: each ends the
+// program with a runtime error that names it, so that nothing silently does
+// less than it should.
+#include "app/handlers.h"
+#include "runtime/core/not_built.h"
+
+namespace app {
+
+#define PENDING_HANDLER(name) \
+  bool name(const rt::EventWord*, int32_t, int64_t*) { rt::ReportNotBuilt(#name); }
+
+PENDING_HANDLER(OnMainWindowCreated)
+PENDING_HANDLER(OnBrowseClick)
+PENDING_HANDLER(OnItemDropped)
+PENDING_HANDLER(OnBatchConvertClick)
+PENDING_HANDLER(ConvertSingleFile)
+PENDING_HANDLER(OnStopClick)
+PENDING_HANDLER(OnAccountListMouseDown)
+PENDING_HANDLER(StartBatchConversion)
+
+#undef PENDING_HANDLER
+
+}  // namespace app
