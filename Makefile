@@ -8,5 +8,10 @@ build:
 	scripts/setup
 	scripts/build
 
+# Builds the program and runs it under Wine (on $DISPLAY, or in a virtual
+# display with a screenshot of the main window).
+run:
+	scripts/run
+
 clean:
 	rm -rf build
