@@ -1,0 +1,68 @@
+#include "app/converter.h"
+
+#include "runtime/commands/codepage936.h"
+
+namespace app {
+
+std::string QuoteArgument(const std::string& path) {
+  if (path.find_first_of(" \t\"") == std::string::npos) return path;
+  std::string quoted = "\"";
+  size_t backslashes = 0;
+  for (size_t i = 0; i < path.size(); ++i) {
+    const char c = path[i];
+    // A double-byte character whose second byte is 0x5C is no backslash.
+    if (rt::IsLeadByte936(static_cast<uint8_t>(c)) && i + 1 < path.size()) {
+      quoted.append(backslashes, '\\');
+      backslashes = 0;
+      quoted.append(path, i, 2);
+      ++i;
+      continue;
+    }
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    // Backslashes count as themselves unless a double quote follows them.
+    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  // Before the closing quote they are doubled so that it stays a quote.
+  quoted.append(backslashes * 2, '\\');
+  quoted += '"';
+  return quoted;
+}
+
+std::string DecoderPath(const std::string& d) { return d + kDecoderFile; }
+std::string EncoderPath(const std::string& d) { return d + kEncoderFile; }
+
+namespace {
+
+std::string EncoderOptions(const std::string& rate) {
+  return "-y -f s16be -ac 2 -ar " + rate + " -acodec pcm_s16le -i ";
+}
+
+}  // namespace
+
+std::string SingleDecoderParameters(const std::string& p, const std::string& base) {
+  return QuoteArgument(p) + " " + QuoteArgument(base + ".pcm");
+}
+
+std::string SingleEncoderParameters(const std::string& rate, const std::string& base) {
+  return EncoderOptions(rate) + QuoteArgument(base + ".pcm") + " " + QuoteArgument(base + ".mp3");
+}
+
+std::string BatchDecoderParameters(const std::string& p, const std::string& d,
+                                   const std::string& name) {
+  return QuoteArgument(p) + " " + QuoteArgument(d + "\\out\\" + name + ".pcm");
+}
+
+// The input path joins the folder with forward slashes, the output path with
+// backslashes; both name the same folder.
+std::string BatchEncoderParameters(const std::string& rate, const std::string& d,
+                                   const std::string& account, const std::string& name) {
+  return EncoderOptions(rate) + QuoteArgument(d + "/out/" + name + ".pcm") + " " +
+         QuoteArgument(d + "\\out\\" + account + "\\" + name + ".mp3");
+}
+
+}  // namespace app

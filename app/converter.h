@@ -1,0 +1,55 @@
+// Starting the two external converter programs that lie in the program
+// folder, the parameter texts they are given, and the clean-up of a console
+// host process by name.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace app {
+
+constexpr const char* kDecoderFile = "\\silk_v3_decoder.exe";
+constexpr const char* kEncoderFile = "\\ffmpeg.exe";
+// How long a converter may run before its caller gives up waiting for it.
+constexpr uint32_t kConverterLimitMs = 120000;
+
+// One path argument as the started program's command-line parser reads it
+// back: unchanged unless it holds a space, a tab or a double quote; then in
+// double quotes, with each double quote and the backslashes before a double
+// quote or the closing quote doubled as the platform's rules require.
+std::string QuoteArgument(const std::string& path);
+
+// The executable paths in program folder `d`.
+std::string DecoderPath(const std::string& d);
+std::string EncoderPath(const std::string& d);
+
+// Parameter texts. Single file: voice file `p`, base path `base` (the voice
+// file's path without its last four bytes), sample rate text `rate` (used
+// verbatim). Batch: program folder `d`, account `account`, base name `name`.
+std::string SingleDecoderParameters(const std::string& p, const std::string& base);
+std::string SingleEncoderParameters(const std::string& rate, const std::string& base);
+std::string BatchDecoderParameters(const std::string& p, const std::string& d,
+                                   const std::string& name);
+std::string BatchEncoderParameters(const std::string& rate, const std::string& d,
+                                   const std::string& account, const std::string& name);
+
+struct ConverterRun {
+  bool started = false;     // the shell could start the program
+  bool ended = false;       // it ended within the limit (exit_code is valid)
+  uint32_t exit_code = 0;
+};
+
+// Windows builds only. Starts `executable` through the shell ("open", hidden
+// window, the current directory) with `parameters` and waits until it has
+// ended, at most `limit_ms`. On a worker the wait ends the thread when a
+// stop is requested, and nothing further is started.
+ConverterRun RunConverter(const char* executable, const char* parameters,
+                          uint32_t limit_ms = kConverterLimitMs);
+// Terminates the first process named "Console Window Host", if any.
+void TerminateConsoleHost();
+// Id of the first process whose executable name equals `name` exactly, or -1.
+int32_t FindProcessIdByName(const char* name);
+// True when the platform reports the process terminated (exit code 0).
+bool TerminateProcessById(int32_t process_id);
+
+}  // namespace app

@@ -1,0 +1,81 @@
+// Starting the converters and the process clean-up, through the shell
+// library, the process list library and the foreign-function table.
+#include <cstring>
+
+#include "app/converter.h"
+#include "runtime/commands/shell_commands.h"
+#include "runtime/commands/system_commands.h"
+#include "runtime/commands/system_rules.h"
+#include "runtime/core/foreign_functions.h"
+#include "runtime/core/heap.h"
+
+namespace app {
+namespace {
+
+// Entries of the program's foreign-function table.
+constexpr int32_t kOpenProcess = 0;
+constexpr int32_t kTerminateProcess = 1;
+constexpr int32_t kCloseHandle = 2;
+// Where a faulty foreign call is reported: this unit, then the call.
+constexpr int32_t kUnitLocation = 15;
+
+constexpr int32_t kVerbOpen = 4;
+constexpr int32_t kShowHidden = 1;
+
+}  // namespace
+
+ConverterRun RunConverter(const char* executable, const char* parameters, uint32_t limit_ms) {
+  int32_t exit_code = 0;
+  rt::ArgValue args[7] = {
+      rt::ArgValue::Int(kVerbOpen),
+      rt::ArgValue::Text(executable),
+      rt::ArgValue::Text(parameters),
+      rt::ArgValue::Omitted(),  // the current directory, which is the program folder
+      rt::ArgValue::Int(kShowHidden),
+      rt::ArgValue::Int(static_cast<int32_t>(limit_ms)),
+      rt::ArgValue::Address(&exit_code, rt::kTagInt),
+  };
+  const rt::ArgValue answer = rt::CallLibraryCommand(rt::ExecuteShellVerbAndWait, 7, args);
+  ConverterRun run;
+  run.started = answer.AsInt() != rt::kShellNotStarted;
+  run.ended = answer.AsInt() == rt::kShellProgramEnded;
+  if (run.ended) run.exit_code = static_cast<uint32_t>(exit_code);
+  return run;
+}
+
+void TerminateConsoleHost() {
+  TerminateProcessById(FindProcessIdByName("Console Window Host"));
+}
+
+int32_t FindProcessIdByName(const char* name) {
+  const rt::ArgValue list = rt::CallLibraryCommand(rt::ListProcesses, 0, nullptr);
+  void* block = reinterpret_cast<void*>(list.AsAddress());
+  int32_t found = -1;
+  if (block != nullptr) {
+    const uint32_t count = rt::ArrayElementCount(block);
+    auto* const* records = static_cast<rt::ProcessRecord* const*>(rt::ArrayElements(block));
+    const char* wanted = name != nullptr ? name : "";
+    for (uint32_t i = 0; i < count; ++i) {
+      const char* exe = records[i]->executable_name;
+      if (std::strcmp(exe != nullptr ? exe : "", wanted) == 0) {
+        found = records[i]->process_id;
+        break;
+      }
+    }
+  }
+  rt::FreeProcessArray(block);
+  return found;
+}
+
+bool TerminateProcessById(int32_t process_id) {
+  const uintptr_t process = rt::CallForeign<uintptr_t>(kOpenProcess, kUnitLocation, 1,
+                                                       static_cast<uint32_t>(1), int32_t{0},
+                                                       static_cast<uint32_t>(process_id));
+  if (process == 0) return false;
+  const int32_t terminated = rt::CallForeign<int32_t>(kTerminateProcess, kUnitLocation, 2,
+                                                      process, static_cast<uint32_t>(0));
+  rt::CallForeign<int32_t>(kCloseHandle, kUnitLocation, 3, process);
+  return terminated == 1;
+}
+
+}  // namespace app

@@ -1,0 +1,114 @@
+// The file and system commands that rest on a platform call.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstring>
+#include <vector>
+
+#include "runtime/commands/system_commands.h"
+#include "runtime/commands/system_rules.h"
+#include "runtime/core/control_object.h"
+#include "runtime/core/requests.h"
+
+namespace rt {
+namespace {
+
+constexpr uint32_t kWindowTypeId = 0x00010001;
+
+// Results fill the payload only; the caller's record keeps its tag.
+void SetInt(ArgValue* result, int32_t value) { std::memcpy(result->payload, &value, 4); }
+
+void SetAddress(ArgValue* result, const void* block) {
+  const uintptr_t address = reinterpret_cast<uintptr_t>(block);
+  std::memcpy(result->payload, &address, sizeof address);
+}
+
+// Window handles fit 32 bits on every Windows: a 32-bit int names one,
+// sign-extended on 64-bit.
+HWND HandleFromInt(int32_t value) {
+  return reinterpret_cast<HWND>(static_cast<intptr_t>(value));
+}
+
+// The live object of the control a ControlRef names; a missing or unloaded
+// one is a runtime error that ends the program.
+const ControlObject* RequiredControl(const ArgValue& ref) {
+  return reinterpret_cast<const ControlObject*>(
+      RuntimeRequest(kReqLiveControlOrFail, static_cast<intptr_t>(ref.Word(0)),
+                     static_cast<intptr_t>(ref.Word(1))));
+}
+
+HWND MessageBoxOwner(int32_t argc, const ArgValue* args) {
+  if (argc < 4) return nullptr;
+  const ArgValue& owner = args[3];
+  if (owner.tag == kWindowTypeId) {
+    const auto* window = reinterpret_cast<const ControlObject*>(
+        RuntimeRequest(kReqLiveControl, static_cast<intptr_t>(owner.Word(0)), 0));
+    return window != nullptr ? reinterpret_cast<HWND>(window->hwnd) : nullptr;
+  }
+  if (owner.tag == kTagInt) return HandleFromInt(owner.AsInt());
+  return nullptr;
+}
+
+}  // namespace
+
+void RemoveFile(ArgValue* result, int32_t argc, ArgValue* args) {
+  const char* path = argc >= 1 ? args[0].AsText() : nullptr;
+  SetInt(result, DeleteFileA(path != nullptr ? path : "") != 0 ? 1 : 0);
+}
+
+void FileAttributes(ArgValue* result, int32_t argc, ArgValue* args) {
+  const char* path = argc >= 1 ? args[0].AsText() : nullptr;
+  const DWORD attributes = GetFileAttributesA(path != nullptr ? path : "");
+  SetInt(result, attributes == INVALID_FILE_ATTRIBUTES ? -1
+                                                       : static_cast<int32_t>(attributes & 0x37u));
+}
+
+void ShowMessageBox(ArgValue* result, int32_t argc, ArgValue* args) {
+  char buffer[kFormatBufferSize];
+  const char* text = argc >= 1 ? MessageBoxText(args[0], buffer) : "";
+  const int32_t flags = argc >= 2 ? args[1].AsInt() : 0;
+  const char* caption = MessageBoxCaption(argc, args);
+  const HWND owner = MessageBoxOwner(argc, args);
+  const int answer = MessageBoxA(owner, text, caption, MessageBoxStyle(flags));
+  SetInt(result, MessageBoxAnswer(answer));
+}
+
+void ControlWindowHandle(ArgValue* result, int32_t argc, ArgValue* args) {
+  const ControlObject* control = RequiredControl(argc >= 1 ? args[0] : ArgValue::Omitted());
+  SetInt(result, control != nullptr ? static_cast<int32_t>(control->hwnd) : 0);
+}
+
+void SendControlMessage(ArgValue* result, int32_t argc, ArgValue* args) {
+  const ControlObject* control = RequiredControl(argc >= 1 ? args[0] : ArgValue::Omitted());
+  if (control == nullptr) return;
+  const auto word = [&](int32_t i) { return argc > i ? args[i].AsInt() : 0; };
+  // From another thread this waits until the window thread has handled it.
+  const LRESULT answer =
+      SendMessageA(reinterpret_cast<HWND>(control->hwnd), static_cast<UINT>(word(1)),
+                   static_cast<WPARAM>(static_cast<uint32_t>(word(2))),
+                   static_cast<LPARAM>(word(3)));
+  SetInt(result, static_cast<int32_t>(answer));
+}
+
+void ListProcesses(ArgValue* result, int32_t, ArgValue*) {
+  std::vector<ProcessRecord*> records;
+  records.reserve(1024);  // grows past this when the machine runs more
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot != INVALID_HANDLE_VALUE) {
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
+      entry.szExeFile[sizeof entry.szExeFile - 1] = '\0';
+      records.push_back(NewProcessRecord(
+          static_cast<int32_t>(entry.th32ProcessID), entry.szExeFile,
+          static_cast<int32_t>(entry.th32ModuleID), static_cast<int32_t>(entry.th32ParentProcessID),
+          static_cast<int32_t>(entry.pcPriClassBase), static_cast<int32_t>(entry.cntThreads)));
+      entry.dwSize = sizeof entry;
+    }
+    CloseHandle(snapshot);
+  }
+  SetAddress(result, ProcessArray(records));
+}
+
+}  // namespace rt
