@@ -3,9 +3,12 @@
 #include "app/batch_state.h"
 #include "app/handlers.h"
 #include "app/window_ids.h"
+#include "runtime/commands/control_commands.h"
+#include "runtime/commands/system_commands.h"
 #include "runtime/commands/threads.h"
 #include "runtime/core/property_access.h"
 #include "runtime/core/shutdown.h"
+#include "runtime/core/unit_record.h"
 #include "runtime/core/values.h"
 
 namespace app {
@@ -21,6 +24,23 @@ void BringMainWindowToFront() {
   rt::WriteProperty(kMainWindow, 0, rt::kPropDisabled, -1, 0, 0);
   rt::WriteProperty(kMainWindow, 0, kPropAlwaysOnTop, -1, 1, 0);
   rt::WriteProperty(kMainWindow, 0, kPropAlwaysOnTop, -1, 0, 0);
+}
+
+bool OnMainWindowCreated(const rt::EventWord*, int32_t, int64_t*) {
+  // Only the path box takes drops; a failed registration just leaves the
+  // program without them.
+  rt::ArgValue path_box = rt::MakeControlRef(kMainWindow, kPathBox, rt::kTypeEditBox);
+  const rt::ArgValue handle = rt::CallCoreCommand(rt::ControlWindowHandle, 1, &path_box);
+  rt::ArgValue drop[2] = {rt::MakeControlRef(kMainWindow, kDropTarget, rt::kTypeDropTarget),
+                          rt::ArgValue::Int(handle.AsInt())};
+  rt::CallLibraryCommand(rt::RegisterDropTarget, 2, drop);
+
+  // The list window is loaded once, hidden by its template, and only shown
+  // and hidden from then on.
+  rt::ArgValue load[3] = {rt::MakeControlRef(kAccountListWindow, 0, rt::kTypeWindow), rt::ArgValue::Omitted(),
+                          rt::ArgValue::Bool(false)};
+  rt::CallCoreCommand(rt::LoadWindowCommand, 3, load);
+  return false;
 }
 
 bool OnMainWindowCloseQuery(const rt::EventWord*, int32_t, int64_t*) {

@@ -9,7 +9,6 @@ namespace app {
 #define PENDING_HANDLER(name) \
   bool name(const rt::EventWord*, int32_t, int64_t*) { rt::ReportNotBuilt(#name); }
 
-PENDING_HANDLER(OnMainWindowCreated)
 PENDING_HANDLER(OnBrowseClick)
 PENDING_HANDLER(OnItemDropped)
 PENDING_HANDLER(OnBatchConvertClick)

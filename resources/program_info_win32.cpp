@@ -12,7 +12,9 @@ extern const rt::HandlerFn kHandlerTable[];
 namespace res {
 namespace {
 
-const rt::CommandLibraryRecord* const kLibraries[] = {&rt::kCoreLibrary, &rt::kThreadLibrary};
+const rt::CommandLibraryRecord* const kLibraries[] = {&rt::kCoreLibrary, &rt::kThreadLibrary,
+                                                      &rt::kProcessLibrary, &rt::kShellLibrary,
+                                                      &rt::kInterfaceLibrary, &rt::kDropTargetLibrary};
 
 // The operating-system functions the application calls directly.
 const char* const kForeignLibraries[] = {

@@ -9,5 +9,9 @@ namespace rt {
 
 extern const CommandLibraryRecord kCoreLibrary;    // window, edit box, button, list box
 extern const CommandLibraryRecord kThreadLibrary;  // start and stop worker threads
+extern const CommandLibraryRecord kProcessLibrary;  // the process list
+extern const CommandLibraryRecord kShellLibrary;    // folder dialog, shell execution
+extern const CommandLibraryRecord kInterfaceLibrary;   // the transparent label (library 4)
+extern const CommandLibraryRecord kDropTargetLibrary;  // the drop target (library 5)
 
 }  // namespace rt

@@ -1,12 +1,32 @@
 #include "runtime/commands/command_libraries.h"
 
+#include "runtime/commands/button.h"
+#include "runtime/commands/drop_target.h"
+#include "runtime/commands/edit_box.h"
+#include "runtime/commands/list_box.h"
+#include "runtime/commands/trans_label.h"
 #include "runtime/commands/window_type.h"
 
 namespace rt {
 namespace {
 
 intptr_t CoreNotify(int32_t code, intptr_t, intptr_t) {
-  if (code == kNotifyStart) RegisterWindowType();
+  if (code == kNotifyStart) {
+    RegisterWindowType();
+    RegisterEditBoxType();
+    RegisterButtonType();
+    RegisterListBoxType();
+  }
+  return 0;
+}
+
+intptr_t InterfaceNotify(int32_t code, intptr_t, intptr_t) {
+  if (code == kNotifyStart) RegisterTransLabelType();
+  return 0;
+}
+
+intptr_t DropTargetNotify(int32_t code, intptr_t, intptr_t) {
+  if (code == kNotifyStart) RegisterDropTargetType();
   return 0;
 }
 
@@ -17,5 +37,10 @@ intptr_t ThreadNotify(int32_t, intptr_t, intptr_t) { return 0; }
 
 const CommandLibraryRecord kCoreLibrary = {CoreNotify, 0};
 const CommandLibraryRecord kThreadLibrary = {ThreadNotify, 0};
+const CommandLibraryRecord kInterfaceLibrary = {InterfaceNotify, 0};
+const CommandLibraryRecord kDropTargetLibrary = {DropTargetNotify, 0};
+// Neither keeps state nor defines a unit type: nothing to notify.
+const CommandLibraryRecord kProcessLibrary = {nullptr, 0};
+const CommandLibraryRecord kShellLibrary = {nullptr, 0};
 
 }  // namespace rt

@@ -1,0 +1,59 @@
+#include "runtime/commands/control_support_win32.h"
+
+#include "runtime/core/events.h"
+
+namespace rt {
+namespace {
+constexpr char kControlProperty[] = "RtControlObject";
+}
+
+HFONT CreateStoredFont(const std::string& bytes) {
+  if (bytes.size() != sizeof(LOGFONTA)) return nullptr;
+  LOGFONTA font;
+  memcpy(&font, bytes.data(), sizeof font);
+  font.lfFaceName[LF_FACESIZE - 1] = '\0';
+  return CreateFontIndirectA(&font);
+}
+
+HFONT FontOrDefault(HFONT own) {
+  return own != nullptr ? own : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+COLORREF PlatformColour(uint32_t stored, int system_fallback) {
+  if (stored >= 0xFF000000u) {
+    const int index = static_cast<int>(stored & 0xFF);
+    return GetSysColor(index <= COLOR_MENUBAR ? index : system_fallback);
+  }
+  return static_cast<COLORREF>(stored & 0xFFFFFF);
+}
+
+bool RaiseControlEvent(const ControlObject* control, int32_t event) {
+  if (control == nullptr) return false;
+  SimpleEvent e{control->window_id, control->unit_id, event, 0, {}, 0, 0};
+  return RaiseEvent(&e) != 0;
+}
+
+ControlObject* AttachedControl(HWND hwnd) {
+  return static_cast<ControlObject*>(GetPropA(hwnd, kControlProperty));
+}
+
+WNDPROC SubclassControl(HWND hwnd, ControlObject* control, WNDPROC proc) {
+  SetPropA(hwnd, kControlProperty, control);
+  return reinterpret_cast<WNDPROC>(SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
+}
+
+void ReleaseSubclass(HWND hwnd, WNDPROC base) {
+  SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(base));
+  RemovePropA(hwnd, kControlProperty);
+}
+
+std::string WindowText(HWND hwnd) {
+  const int length = GetWindowTextLengthA(hwnd);
+  if (length <= 0) return std::string();
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  const int got = GetWindowTextA(hwnd, &text[0], length + 1);
+  text.resize(static_cast<size_t>(got > 0 ? got : 0));
+  return text;
+}
+
+}  // namespace rt

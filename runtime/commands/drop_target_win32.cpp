@@ -1,0 +1,347 @@
+#include <windows.h>
+#include <ole2.h>
+#include <shellapi.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "runtime/commands/drop_target.h"
+#include "runtime/core/events.h"
+#include "runtime/core/requests.h"
+#include "runtime/core/unit_record.h"
+#include "runtime/core/window_loading.h"
+
+namespace rt {
+namespace {
+
+constexpr char kDropTargetClass[] = "RtDropTarget";
+constexpr CLIPFORMAT kTextFormat = CF_TEXT;
+constexpr CLIPFORMAT kFilesFormat = CF_HDROP;
+
+struct KDropTarget;
+using TextDelivery = void (*)(KDropTarget* target, const char* text);
+using FilesDelivery = void (*)(KDropTarget* target, const std::vector<std::string>& names);
+
+// The OLE drop target, embedded in its control. Its fields after the
+// interface table keep the order of the object that OLE hands around.
+struct KDropTarget : IDropTarget {
+  LONG references = 1;  // the control's own reference
+  BOOL accepting = FALSE;
+  UINT url_format = 0;
+  UINT html_format = 0;
+  BOOL accept_files = FALSE;
+  BOOL accept_text = FALSE;
+  BOOL accept_url = FALSE;
+  BOOL accept_html = FALSE;
+  uint32_t event_window = 0;
+  uint32_t event_control = 0;
+  TextDelivery deliver_text = nullptr;
+  TextDelivery deliver_html = nullptr;
+  TextDelivery deliver_url = nullptr;
+  FilesDelivery deliver_files = nullptr;
+
+  KDropTarget() = default;
+  KDropTarget(const KDropTarget&) = delete;
+  KDropTarget& operator=(const KDropTarget&) = delete;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) override;
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL point, DWORD* effect) override;
+  HRESULT STDMETHODCALLTYPE DragLeave() override;
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) override;
+
+  void UpdateEffect(DWORD keys, DWORD* effect) const {
+    if (effect != nullptr) *effect = ComputeDropEffect(accepting != FALSE, keys, *effect);
+  }
+};
+
+struct DropTargetControl : ControlObject {
+  DropTargetData data;
+  uintptr_t registered = 0;  // the window RegisterDropTarget attached to; 0 = none
+  KDropTarget target;
+  bool created = false;
+};
+
+FORMATETC GlobalFormat(CLIPFORMAT format) { return {format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
+
+bool CanDeliver(IDataObject* data, CLIPFORMAT format) {
+  FORMATETC f = GlobalFormat(format);
+  return data->QueryGetData(&f) == S_OK;
+}
+
+// The bytes of `format` up to the first zero byte; false when the data
+// object does not give them.
+bool GetBytes(IDataObject* data, CLIPFORMAT format, std::string* out) {
+  FORMATETC f = GlobalFormat(format);
+  STGMEDIUM medium = {};
+  if (data->GetData(&f, &medium) != S_OK) return false;
+  bool ok = false;
+  if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal != nullptr) {
+    const SIZE_T size = GlobalSize(medium.hGlobal);
+    if (const auto* bytes = static_cast<const char*>(GlobalLock(medium.hGlobal))) {
+      const void* zero = memchr(bytes, 0, size);
+      out->assign(bytes, zero != nullptr ? static_cast<const char*>(zero) - bytes : size);
+      GlobalUnlock(medium.hGlobal);
+      ok = true;
+    }
+  }
+  ReleaseStgMedium(&medium);
+  return ok;
+}
+
+bool GetFileNames(IDataObject* data, std::vector<std::string>* names) {
+  FORMATETC f = GlobalFormat(kFilesFormat);
+  STGMEDIUM medium = {};
+  if (data->GetData(&f, &medium) != S_OK) return false;
+  if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal != nullptr) {
+    HDROP drop = static_cast<HDROP>(medium.hGlobal);
+    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+      const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+      std::string name(static_cast<size_t>(length) + 1, '\0');
+      const UINT got = DragQueryFileA(drop, i, &name[0], length + 1);
+      name.resize(got <= length ? got : length);
+      names->push_back(name);
+    }
+  }
+  ReleaseStgMedium(&medium);
+  return true;
+}
+
+// HTML comes as UTF-8: the application wants the ANSI code page, with the
+// no-break spaces that pages are full of made ordinary spaces.
+std::string HtmlToAnsi(const std::string& utf8) {
+  const int n = static_cast<int>(utf8.size());
+  if (n == 0) return std::string();
+  const int wide_length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), n, nullptr, 0);
+  if (wide_length <= 0) return std::string();
+  std::wstring wide(static_cast<size_t>(wide_length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), n, &wide[0], wide_length);
+  for (wchar_t& c : wide) {
+    if (c == 0x00A0) c = 0x0020;
+  }
+  std::string ansi(static_cast<size_t>(n) + 1, '\0');
+  const int got = WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK, wide.data(), wide_length, &ansi[0], n + 1,
+                                      nullptr, nullptr);
+  ansi.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  const size_t zero = ansi.find('\0');
+  if (zero != std::string::npos) ansi.resize(zero);
+  return ansi;
+}
+
+// Raises event `event` with the text passed by reference, then frees what
+// the variable holds once the handler is done with it.
+void RaiseWithText(const KDropTarget* target, int32_t event, const std::string& text) {
+  char* variable = nullptr;
+  if (!text.empty()) {
+    variable = reinterpret_cast<char*>(RuntimeRequest(kReqAllocate, static_cast<intptr_t>(text.size() + 1), 0));
+    memcpy(variable, text.data(), text.size());
+    variable[text.size()] = '\0';
+  }
+  TypedEvent e = {};
+  e.window = target->event_window;
+  e.control = target->event_control;
+  e.event = event;
+  e.count = 1;
+  e.args[0].value = ArgValue::Address(&variable, kTagText);
+  e.args[0].flags = 1;
+  RuntimeRequest(kReqRaiseTypedEvent, reinterpret_cast<intptr_t>(&e), 0);
+  RuntimeRequest(kReqFree, reinterpret_cast<intptr_t>(variable), 0);
+}
+
+void DeliverText(KDropTarget* t, const char* text) { RaiseWithText(t, kTextDropped, text); }
+void DeliverHtml(KDropTarget* t, const char* text) { RaiseWithText(t, kHtmlDropped, text); }
+void DeliverUrl(KDropTarget* t, const char* text) { RaiseWithText(t, kUrlDropped, text); }
+void DeliverFiles(KDropTarget* t, const std::vector<std::string>& names) {
+  RaiseWithText(t, kFilesDropped, FileListText(names));
+}
+
+HRESULT KDropTarget::QueryInterface(REFIID iid, void** object) {
+  if (object == nullptr) return E_POINTER;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDropTarget)) {
+    AddRef();
+    *object = static_cast<IDropTarget*>(this);
+    return S_OK;
+  }
+  *object = nullptr;
+  return E_NOINTERFACE;
+}
+
+ULONG KDropTarget::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&references)); }
+
+// The object lives inside its control and goes with it: the count never
+// reaches zero while the control holds its own reference.
+ULONG KDropTarget::Release() { return static_cast<ULONG>(InterlockedDecrement(&references)); }
+
+HRESULT KDropTarget::DragEnter(IDataObject* data, DWORD keys, POINTL, DWORD* effect) {
+  if (data != nullptr && (accept_text || accept_files || accept_url || accept_html)) {
+    bool found = false;
+    if (accept_text) found = CanDeliver(data, kTextFormat);
+    if (!found && accept_files) found = CanDeliver(data, kFilesFormat);
+    if (!found && accept_url) found = CanDeliver(data, static_cast<CLIPFORMAT>(url_format));
+    if (!found && accept_html) found = CanDeliver(data, static_cast<CLIPFORMAT>(html_format));
+    accepting = found ? TRUE : FALSE;
+  }
+  UpdateEffect(keys, effect);
+  return S_OK;
+}
+
+HRESULT KDropTarget::DragOver(DWORD keys, POINTL, DWORD* effect) {
+  UpdateEffect(keys, effect);
+  return S_OK;
+}
+
+HRESULT KDropTarget::DragLeave() {
+  accepting = FALSE;
+  return S_OK;
+}
+
+HRESULT KDropTarget::Drop(IDataObject* data, DWORD keys, POINTL, DWORD* effect) {
+  DWORD allowed = effect != nullptr ? *effect : 0;
+  UpdateEffect(keys, &allowed);
+  if (effect != nullptr) *effect = allowed;
+  if (allowed == 0 || data == nullptr) return E_FAIL;
+  const CLIPFORMAT html = static_cast<CLIPFORMAT>(html_format);
+  std::string bytes;
+  // Text that comes with HTML is left to the HTML delivery.
+  if (accept_text && !CanDeliver(data, html) && GetBytes(data, kTextFormat, &bytes)) deliver_text(this, bytes.c_str());
+  if (accept_html && GetBytes(data, html, &bytes)) deliver_html(this, HtmlToAnsi(bytes).c_str());
+  if (accept_url && GetBytes(data, static_cast<CLIPFORMAT>(url_format), &bytes)) deliver_url(this, bytes.c_str());
+  std::vector<std::string> names;
+  if (accept_files && GetFileNames(data, &names)) deliver_files(this, names);
+  // The source must not act on the drop (delete a moved file, say).
+  return E_FAIL;
+}
+
+void CopyFlags(DropTargetControl* c) {
+  c->target.accept_text = c->data.accept[kDropAcceptText] ? TRUE : FALSE;
+  c->target.accept_html = c->data.accept[kDropAcceptHtml] ? TRUE : FALSE;
+  c->target.accept_url = c->data.accept[kDropAcceptUrl] ? TRUE : FALSE;
+  c->target.accept_files = c->data.accept[kDropAcceptFiles] ? TRUE : FALSE;
+}
+
+LRESULT CALLBACK DropTargetProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* c = static_cast<DropTargetControl*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
+    c->hwnd = reinterpret_cast<uintptr_t>(hwnd);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(c));
+    return DefWindowProcA(hwnd, message, wparam, lparam);
+  }
+  auto* c = reinterpret_cast<DropTargetControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (c == nullptr) return DefWindowProcA(hwnd, message, wparam, lparam);
+  switch (message) {
+    case kMsgLoadComplete:
+    case kMsgWindowShown: return 0;
+    case WM_NCDESTROY: {
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+      UnitDestroyed(c);
+      c->hwnd = 0;
+      if (c->registered != 0) RevokeDragDrop(reinterpret_cast<HWND>(c->registered));
+      c->registered = 0;
+      if (c->created) delete c;  // else CreateWindowExA failed and its caller owns it
+      return DefWindowProcA(hwnd, message, wparam, lparam);
+    }
+    default: break;
+  }
+  return DefWindowProcA(hwnd, message, wparam, lparam);
+}
+
+bool EnsureClass() {
+  WNDCLASSA existing;
+  if (GetClassInfoA(GetModuleHandleA(nullptr), kDropTargetClass, &existing)) return true;
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DropTargetProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  wc.lpszClassName = kDropTargetClass;
+  return RegisterClassA(&wc) != 0;
+}
+
+ControlObject* CreateDropTarget(const CreateParams& p) {
+  DropTargetData data;
+  if (!ReadDropTargetData(p.type_data, p.type_data_size, &data) || !EnsureClass()) return nullptr;
+  auto* c = new DropTargetControl();
+  c->data = data;
+  c->window_id = p.window != nullptr ? p.window->record.id : 0;
+  c->unit_id = p.unit_id;
+  c->type_id = kTypeDropTarget;
+  HWND hwnd = CreateWindowExA(0, kDropTargetClass, "", WS_CHILD | WS_CLIPSIBLINGS | (p.style & ~WS_TABSTOP),
+                              p.left, p.top, p.width, p.height, reinterpret_cast<HWND>(p.parent),
+                              reinterpret_cast<HMENU>(static_cast<uintptr_t>(p.child_id)),
+                              GetModuleHandleA(nullptr), c);
+  if (hwnd == nullptr) {
+    delete c;
+    return nullptr;
+  }
+  c->created = true;
+  CopyFlags(c);
+  c->target.url_format = RegisterClipboardFormatA("UniformResourceLocator");
+  c->target.html_format = RegisterClipboardFormatA("HTML Format");
+  c->target.deliver_text = DeliverText;
+  c->target.deliver_html = DeliverHtml;
+  c->target.deliver_url = DeliverUrl;
+  c->target.deliver_files = DeliverFiles;
+  c->target.event_window = c->window_id;
+  c->target.event_control = c->unit_id;
+  return c;
+}
+
+bool SetDropProperty(ControlObject* object, int32_t index, const RawValue& value) {
+  auto* c = static_cast<DropTargetControl*>(object);
+  if (index < 0 || index >= kDropPropertyCount) return false;
+  c->data.accept[index] = value.number != 0 ? 1 : 0;
+  CopyFlags(c);  // governs the next drag
+  return true;
+}
+
+bool GetDropProperty(ControlObject* object, int32_t index, RawValue* value) {
+  auto* c = static_cast<DropTargetControl*>(object);
+  if (index < 0 || index >= kDropPropertyCount) return false;
+  value->number = c->data.accept[index];
+  return true;
+}
+
+void StoreDropState(ControlObject* object, UnitRecord* record) {
+  record->type_data = WriteDropTargetData(static_cast<DropTargetControl*>(object)->data);
+}
+
+const int32_t kPropertyTypes[kDropPropertyCount] = {1003, 1003, 1003, 1003};
+
+void* Query(int32_t operation) {
+  switch (operation) {
+    case kOpCreate: return reinterpret_cast<void*>(static_cast<CreateOp>(CreateDropTarget));
+    case kOpSetProperty: return reinterpret_cast<void*>(static_cast<SetPropertyOp>(SetDropProperty));
+    case kOpGetProperty: return reinterpret_cast<void*>(static_cast<GetPropertyOp>(GetDropProperty));
+    case kOpStoreState: return reinterpret_cast<void*>(static_cast<StoreStateOp>(StoreDropState));
+    default: return nullptr;
+  }
+}
+
+const UnitTypeDescriptor kDropTargetType = {kTypeDropTarget, kTypeClass1 | kTypeWindowless, kPropertyTypes,
+                                            kDropPropertyCount, Query};
+
+}  // namespace
+
+void RegisterDropTarget(ArgValue* result, int32_t argc, ArgValue* args) {
+  *result = ArgValue::Bool(false);
+  if (argc < 2 || args == nullptr) return;
+  const uint32_t window = args[0].Word(0);
+  const uint32_t control = args[0].Word(1);
+  auto* object = reinterpret_cast<ControlObject*>(RuntimeRequest(kReqLiveControlOrFail, window, control));
+  if (object == nullptr || object->type_id != kTypeDropTarget) return;
+  auto* c = static_cast<DropTargetControl*>(object);
+  if (c->registered != 0) return;  // at most once, even after a failure
+  // Handles are 32-bit values, sign-extended on 64-bit builds.
+  c->registered = static_cast<uintptr_t>(static_cast<intptr_t>(args[1].AsInt()));
+  const HRESULT hr = RegisterDragDrop(reinterpret_cast<HWND>(c->registered), &c->target);
+  *result = ArgValue::Bool(hr == S_OK);
+}
+
+const UnitTypeDescriptor& DropTargetTypeDescriptor() { return kDropTargetType; }
+void RegisterDropTargetType() { RegisterUnitType(&kDropTargetType); }
+
+}  // namespace rt

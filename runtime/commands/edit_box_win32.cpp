@@ -1,0 +1,336 @@
+#include <windows.h>
+
+#include <memory>
+
+#include "runtime/commands/control_support_win32.h"
+#include "runtime/commands/edit_box.h"
+#include "runtime/commands/window_type.h"
+#include "runtime/core/unit_record.h"
+#include "runtime/core/window_loading.h"
+
+namespace rt {
+namespace {
+
+struct EditBoxControl : ControlObject {
+  EditBoxData data;
+  WNDPROC base = nullptr;
+  HFONT font = nullptr;  // made from the stored font; null = default GUI font
+  HBRUSH background = nullptr;
+  bool program_update = false;  // a Content write is setting the text
+
+  ~EditBoxControl() override {
+    if (font != nullptr) DeleteObject(font);
+    if (background != nullptr) DeleteObject(background);
+  }
+};
+
+HWND H(const ControlObject* c) { return reinterpret_cast<HWND>(c->hwnd); }
+
+DWORD ExStyleFor(const EditBoxData& d) {
+  switch (d.border_style) {
+    case 0: return 0;
+    case 2: return WS_EX_STATICEDGE;
+    default: return WS_EX_CLIENTEDGE;
+  }
+}
+
+DWORD StyleFor(const EditBoxData& d) {
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+  if (d.hide_selection == 0) style |= ES_NOHIDESEL;
+  if (d.multi_line) {
+    style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
+    if (d.scroll_bars == 1 || d.scroll_bars == 3) style |= ES_AUTOHSCROLL | WS_HSCROLL;
+    if (d.scroll_bars == 2 || d.scroll_bars == 3) style |= WS_VSCROLL;
+  } else {
+    style |= ES_AUTOHSCROLL;
+  }
+  if (d.alignment == 1) style |= ES_CENTER;
+  if (d.alignment == 2) style |= ES_RIGHT;
+  if (d.input_mode == kInputReadOnly) style |= ES_READONLY;
+  if (d.input_mode == kInputPassword) style |= ES_PASSWORD;
+  if (d.letter_case == 1) style |= ES_LOWERCASE;
+  if (d.letter_case == 2) style |= ES_UPPERCASE;
+  return style;
+}
+
+WPARAM PasswordChar(const EditBoxData& d) { return d.password_char != 0 ? d.password_char : '*'; }
+
+void ApplyFont(EditBoxControl* c) {
+  if (c->font != nullptr) DeleteObject(c->font);
+  c->font = CreateStoredFont(c->data.font);
+  SendMessageA(H(c), WM_SETFONT, reinterpret_cast<WPARAM>(FontOrDefault(c->font)), TRUE);
+}
+
+void ApplyBackground(EditBoxControl* c) {
+  if (c->background != nullptr) DeleteObject(c->background);
+  c->background = CreateSolidBrush(PlatformColour(c->data.background_colour, COLOR_WINDOW));
+  InvalidateRect(H(c), nullptr, TRUE);
+}
+
+// A single-line box lower than one line of its font grows to fit it.
+void FitOneLine(EditBoxControl* c) {
+  if (c->data.multi_line) return;
+  HWND hwnd = H(c);
+  HDC dc = GetDC(hwnd);
+  if (dc == nullptr) return;
+  HGDIOBJ old = SelectObject(dc, FontOrDefault(c->font));
+  TEXTMETRICA tm;
+  const bool measured = GetTextMetricsA(dc, &tm) != FALSE;
+  SelectObject(dc, old);
+  ReleaseDC(hwnd, dc);
+  if (!measured) return;
+  const int needed = tm.tmHeight + 2 * GetSystemMetrics(SM_CYEDGE);
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  if (r.bottom - r.top < needed) {
+    SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, needed, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void ApplySelection(EditBoxControl* c) {
+  const int start = c->data.selection_start;
+  SendMessageA(H(c), EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(start + c->data.selection_length));
+  SendMessageA(H(c), EM_SCROLLCARET, 0, 0);
+}
+
+void SetContent(EditBoxControl* c, const std::string& text) {
+  c->data.content = text;
+  c->program_update = true;
+  SetWindowTextA(H(c), text.c_str());
+  c->program_update = false;
+  // The platform's own notification was ignored: exactly one change event.
+  SendMessageA(H(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(H(c)), EN_CHANGE), static_cast<LPARAM>(c->hwnd));
+}
+
+// Leaving the box puts a number typed into it into its normal form.
+void Normalise(EditBoxControl* c) {
+  const int32_t mode = c->data.input_mode;
+  if (mode < kInputByte || mode > kInputDateTime) return;
+  HWND hwnd = H(c);
+  const std::string current = WindowText(hwnd);
+  const std::string normal = NormaliseEditText(mode, current);
+  if (normal == current) return;
+  DWORD start = 0;
+  SendMessageA(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+  SetWindowTextA(hwnd, normal.c_str());
+  SendMessageA(hwnd, EM_SETSEL, start, start);
+}
+
+LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* c = static_cast<EditBoxControl*>(AttachedControl(hwnd));
+  if (c == nullptr) return DefWindowProcA(hwnd, message, wparam, lparam);
+  const WNDPROC base = c->base;
+  switch (message) {
+    case WM_CHAR:
+      if (!EditAcceptsCharacter(c->data.input_mode, static_cast<uint32_t>(wparam))) return 0;
+      break;
+    case WM_SETFOCUS: {
+      const LRESULT answer = CallWindowProcA(base, hwnd, message, wparam, lparam);
+      RaiseControlEvent(c, kEventGotFocus);
+      return answer;
+    }
+    case WM_KILLFOCUS: {
+      const LRESULT answer = CallWindowProcA(base, hwnd, message, wparam, lparam);
+      Normalise(c);
+      RaiseControlEvent(c, kEventLostFocus);
+      return answer;
+    }
+    case WM_COMMAND:
+    case kMsgReflectBase + WM_COMMAND:
+      if (HIWORD(wparam) == EN_CHANGE && !c->program_update) RaiseControlEvent(c, kEditContentChanged);
+      return 0;
+    case kMsgReflectBase + WM_CTLCOLOREDIT:
+    case kMsgReflectBase + WM_CTLCOLORSTATIC: {
+      if (message == kMsgReflectBase + WM_CTLCOLORSTATIC && !IsWindowEnabled(hwnd)) return 0;
+      HDC dc = reinterpret_cast<HDC>(wparam);
+      SetBkColor(dc, PlatformColour(c->data.background_colour, COLOR_WINDOW));
+      return reinterpret_cast<LRESULT>(c->background);
+    }
+    case kMsgLoadComplete:
+    case kMsgWindowShown: return 0;
+    case WM_NCDESTROY: {
+      ReleaseSubclass(hwnd, base);
+      UnitDestroyed(c);
+      delete c;
+      return CallWindowProcA(base, hwnd, message, wparam, lparam);
+    }
+    default: break;
+  }
+  return CallWindowProcA(base, hwnd, message, wparam, lparam);
+}
+
+ControlObject* CreateEditBox(const CreateParams& p) {
+  EditBoxData data;
+  if (!ReadEditBoxData(p.type_data, p.type_data_size, &data)) return nullptr;
+  HWND hwnd = CreateWindowExA(ExStyleFor(data), "EDIT", data.content.c_str(), StyleFor(data) | p.style, p.left,
+                              p.top, p.width, p.height, reinterpret_cast<HWND>(p.parent),
+                              reinterpret_cast<HMENU>(static_cast<uintptr_t>(p.child_id)),
+                              GetModuleHandleA(nullptr), nullptr);
+  if (hwnd == nullptr) return nullptr;
+  auto* c = new EditBoxControl();
+  c->data = data;
+  c->hwnd = reinterpret_cast<uintptr_t>(hwnd);
+  c->window_id = p.window != nullptr ? p.window->record.id : 0;
+  c->unit_id = p.unit_id;
+  c->type_id = kTypeEditBox;
+  c->base = SubclassControl(hwnd, c, EditProc);
+  if (data.input_mode == kInputPassword) {
+    SendMessageA(hwnd, EM_SETPASSWORDCHAR, PasswordChar(data), 0);
+  }
+  if (data.max_length > 0) SendMessageA(hwnd, EM_LIMITTEXT, static_cast<WPARAM>(data.max_length), 0);
+  ApplyFont(c);
+  ApplyBackground(c);
+  FitOneLine(c);
+  ApplySelection(c);
+  return c;
+}
+
+void ReplaceStyle(HWND hwnd, DWORD mask, DWORD bits) {
+  const DWORD style = static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE));
+  SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>((style & ~mask) | bits));
+  InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+bool SetEditProperty(ControlObject* object, int32_t index, const RawValue& value) {
+  auto* c = static_cast<EditBoxControl*>(object);
+  EditBoxData& d = c->data;
+  HWND hwnd = H(c);
+  const int32_t n = static_cast<int32_t>(value.number);
+  switch (index) {
+    case kEditContent: SetContent(c, value.bytes); break;
+    case kEditBorderStyle:
+      d.border_style = n;
+      SetWindowLongA(hwnd, GWL_EXSTYLE, static_cast<LONG>(ExStyleFor(d)));
+      SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+      break;
+    case kEditProperty2: d.property2 = n; break;
+    case kEditBackgroundColour: d.background_colour = static_cast<uint32_t>(n); ApplyBackground(c); break;
+    case kEditHideSelection: d.hide_selection = n; ReplaceStyle(hwnd, ES_NOHIDESEL, n ? 0 : ES_NOHIDESEL); break;
+    case kEditMaxLength:
+      d.max_length = n < 0 ? 0 : n;
+      SendMessageA(hwnd, EM_LIMITTEXT, static_cast<WPARAM>(d.max_length), 0);
+      break;
+    case kEditMultiLine: d.multi_line = n; break;  // fixed when the platform control is made
+    case kEditScrollBars: d.scroll_bars = n; break;
+    case kEditAlignment:
+      d.alignment = n < 0 ? 0 : (n > 2 ? 2 : n);
+      ReplaceStyle(hwnd, ES_CENTER | ES_RIGHT, d.alignment == 1 ? ES_CENTER : (d.alignment == 2 ? ES_RIGHT : 0));
+      break;
+    case kEditInputMode:
+      d.input_mode = n < 0 ? 0 : (n > kInputDateTime ? kInputDateTime : n);
+      SendMessageA(hwnd, EM_SETREADONLY, d.input_mode == kInputReadOnly, 0);
+      SendMessageA(hwnd, EM_SETPASSWORDCHAR, d.input_mode == kInputPassword ? PasswordChar(d) : 0, 0);
+      InvalidateRect(hwnd, nullptr, TRUE);
+      break;
+    case kEditPasswordChar:
+      d.password_char = static_cast<uint16_t>(n);
+      if (d.input_mode == kInputPassword) SendMessageA(hwnd, EM_SETPASSWORDCHAR, d.password_char, 0);
+      break;
+    case kEditLetterCase:
+      d.letter_case = n;
+      ReplaceStyle(hwnd, ES_LOWERCASE | ES_UPPERCASE, n == 1 ? ES_LOWERCASE : (n == 2 ? ES_UPPERCASE : 0));
+      break;
+    case kEditSpinButton: d.spin_button = n; break;
+    case kEditSpinMinimum: d.spin_minimum = n; break;
+    case kEditSpinMaximum: d.spin_maximum = n; break;
+    case kEditSelectionStart:
+    case kEditSelectionLength: {
+      DWORD start = 0, end = 0;
+      SendMessageA(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+      d.selection_start = index == kEditSelectionStart ? n : static_cast<int32_t>(start);
+      d.selection_length = index == kEditSelectionLength ? n : static_cast<int32_t>(end - start);
+      ApplySelection(c);
+      break;
+    }
+    case kEditSelectedText:
+      SendMessageA(hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(value.bytes.c_str()));
+      break;
+    case kEditFont: d.font = value.bytes; ApplyFont(c); break;
+    case kEditExtraText1: d.extra_text1 = value.bytes; break;
+    case kEditExtraText2: d.extra_text2 = value.bytes; break;
+    default: return false;
+  }
+  return true;
+}
+
+bool GetEditProperty(ControlObject* object, int32_t index, RawValue* value) {
+  auto* c = static_cast<EditBoxControl*>(object);
+  const EditBoxData& d = c->data;
+  HWND hwnd = H(c);
+  DWORD start = 0, end = 0;
+  if (index == kEditSelectionStart || index == kEditSelectionLength || index == kEditSelectedText) {
+    SendMessageA(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  }
+  switch (index) {
+    case kEditContent: value->bytes = WindowText(hwnd); break;
+    case kEditBorderStyle: value->number = d.border_style; break;
+    case kEditProperty2: value->number = d.property2; break;
+    case kEditBackgroundColour: value->number = d.background_colour; break;
+    case kEditHideSelection: value->number = d.hide_selection; break;
+    case kEditMaxLength: value->number = d.max_length; break;
+    case kEditMultiLine: value->number = d.multi_line; break;
+    case kEditScrollBars: value->number = d.scroll_bars; break;
+    case kEditAlignment: value->number = d.alignment; break;
+    case kEditInputMode: value->number = d.input_mode; break;
+    case kEditPasswordChar: value->number = d.password_char; break;
+    case kEditLetterCase: value->number = d.letter_case; break;
+    case kEditSpinButton: value->number = d.spin_button; break;
+    case kEditSpinMinimum: value->number = d.spin_minimum; break;
+    case kEditSpinMaximum: value->number = d.spin_maximum; break;
+    case kEditSelectionStart: value->number = start; break;
+    case kEditSelectionLength: value->number = end - start; break;
+    case kEditSelectedText: {
+      const std::string text = WindowText(hwnd);
+      if (start < end && end <= text.size()) value->bytes = text.substr(start, end - start);
+      break;
+    }
+    case kEditFont:
+      if (d.font.size() == sizeof(LOGFONTA)) {
+        value->bytes = d.font;
+      } else {
+        LOGFONTA font{};
+        GetObjectA(FontOrDefault(nullptr), sizeof font, &font);
+        value->bytes.assign(reinterpret_cast<const char*>(&font), sizeof font);
+      }
+      break;
+    case kEditExtraText1: value->bytes = d.extra_text1; break;
+    case kEditExtraText2: value->bytes = d.extra_text2; break;
+    default: return false;
+  }
+  return true;
+}
+
+void StoreEditState(ControlObject* object, UnitRecord* record) {
+  auto* c = static_cast<EditBoxControl*>(object);
+  EditBoxData d = c->data;
+  d.content = WindowText(H(c));
+  DWORD start = 0, end = 0;
+  SendMessageA(H(c), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  d.selection_start = static_cast<int32_t>(start);
+  d.selection_length = static_cast<int32_t>(end - start);
+  record->type_data = WriteEditBoxData(d);
+}
+
+const int32_t kPropertyTypes[kEditPropertyCount] = {
+    1005, 1000, 1000, 1001, 1003, 1000, 1003, 1000, 1000, 1000, 1000,
+    1000, 1000, 1000, 1000, 1000, 1000, 1005, 1013, 1005, 1005,
+};
+
+void* Query(int32_t operation) {
+  switch (operation) {
+    case kOpCreate: return reinterpret_cast<void*>(static_cast<CreateOp>(CreateEditBox));
+    case kOpSetProperty: return reinterpret_cast<void*>(static_cast<SetPropertyOp>(SetEditProperty));
+    case kOpGetProperty: return reinterpret_cast<void*>(static_cast<GetPropertyOp>(GetEditProperty));
+    case kOpStoreState: return reinterpret_cast<void*>(static_cast<StoreStateOp>(StoreEditState));
+    default: return nullptr;
+  }
+}
+
+const UnitTypeDescriptor kEditBoxType = {kTypeEditBox, kTypeClass1, kPropertyTypes, kEditPropertyCount, Query};
+
+}  // namespace
+
+const UnitTypeDescriptor& EditBoxTypeDescriptor() { return kEditBoxType; }
+void RegisterEditBoxType() { RegisterUnitType(&kEditBoxType); }
+
+}  // namespace rt

@@ -1,0 +1,258 @@
+#include <windows.h>
+
+#include "runtime/commands/control_support_win32.h"
+#include "runtime/commands/list_box.h"
+#include "runtime/commands/window_type.h"
+#include "runtime/core/unit_record.h"
+#include "runtime/core/window_loading.h"
+
+namespace rt {
+namespace {
+
+struct ListBoxControl : ControlObject {
+  ListBoxData data;
+  WNDPROC base = nullptr;
+  HFONT font = nullptr;
+  HBRUSH background = nullptr;
+  int32_t property12 = 0;
+  int32_t property13 = 0;
+
+  ~ListBoxControl() override {
+    if (font != nullptr) DeleteObject(font);
+    if (background != nullptr) DeleteObject(background);
+  }
+};
+
+HWND H(const ControlObject* c) { return reinterpret_cast<HWND>(c->hwnd); }
+
+DWORD StyleFor(const ListBoxData& d) {
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | LBS_NOTIFY | LBS_USETABSTOPS | LBS_NOINTEGRALHEIGHT;
+  if (d.sorted == 1) style |= LBS_SORT;  // the stored data holds no items of its own
+  style |= d.multi_column == 1 ? (LBS_MULTICOLUMN | WS_HSCROLL) : WS_VSCROLL;
+  if (d.extended_select == 1) style |= LBS_EXTENDEDSEL;
+  return style;
+}
+
+DWORD ExStyleFor(const ListBoxData& d) {
+  switch (d.border_style) {
+    case 0: return 0;
+    case 2: return WS_EX_STATICEDGE;
+    default: return WS_EX_CLIENTEDGE;
+  }
+}
+
+void ApplyFontAndHeight(ListBoxControl* c) {
+  HWND hwnd = H(c);
+  if (c->font != nullptr) DeleteObject(c->font);
+  c->font = CreateStoredFont(c->data.font);
+  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOrDefault(c->font)), TRUE);
+  // The platform's item height for the new font, plus the stored extra.
+  HDC dc = GetDC(hwnd);
+  if (dc == nullptr) return;
+  HGDIOBJ old = SelectObject(dc, FontOrDefault(c->font));
+  TEXTMETRICA tm;
+  const bool measured = GetTextMetricsA(dc, &tm) != FALSE;
+  SelectObject(dc, old);
+  ReleaseDC(hwnd, dc);
+  if (measured) {
+    const int height = tm.tmHeight + c->data.item_height_extra;
+    if (height > 0 && height < 256) SendMessageA(hwnd, LB_SETITEMHEIGHT, 0, height);
+  }
+}
+
+void ApplyBackground(ListBoxControl* c) {
+  if (c->background != nullptr) DeleteObject(c->background);
+  c->background = CreateSolidBrush(PlatformColour(c->data.background_colour, COLOR_WINDOW));
+  InvalidateRect(H(c), nullptr, TRUE);
+}
+
+std::string ItemText(HWND hwnd, int index) {
+  const LRESULT length = SendMessageA(hwnd, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length <= 0) return std::string();
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  const LRESULT got = SendMessageA(hwnd, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0]));
+  text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  return text;
+}
+
+int32_t CurrentSelection(ListBoxControl* c) {
+  if (c->data.extended_select == 1) return -1;
+  const LRESULT selected = SendMessageA(H(c), LB_GETCURSEL, 0, 0);
+  c->data.selected_index = selected < 0 ? -1 : static_cast<int32_t>(selected);
+  return c->data.selected_index;
+}
+
+LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* c = static_cast<ListBoxControl*>(AttachedControl(hwnd));
+  if (c == nullptr) return DefWindowProcA(hwnd, message, wparam, lparam);
+  const WNDPROC base = c->base;
+  switch (message) {
+    case kMsgReflectBase + WM_COMMAND:
+      if (HIWORD(wparam) == LBN_SELCHANGE) RaiseControlEvent(c, kListSelectionChanged);
+      if (HIWORD(wparam) == LBN_DBLCLK) RaiseControlEvent(c, kListDoubleClicked);
+      return 0;
+    case kMsgReflectBase + WM_CTLCOLORLISTBOX: {
+      SetBkColor(reinterpret_cast<HDC>(wparam), PlatformColour(c->data.background_colour, COLOR_WINDOW));
+      return reinterpret_cast<LRESULT>(c->background);
+    }
+    case WM_SETFOCUS: {
+      const LRESULT answer = CallWindowProcA(base, hwnd, message, wparam, lparam);
+      RaiseControlEvent(c, kEventGotFocus);
+      return answer;
+    }
+    case WM_KILLFOCUS: {
+      const LRESULT answer = CallWindowProcA(base, hwnd, message, wparam, lparam);
+      RaiseControlEvent(c, kEventLostFocus);
+      return answer;
+    }
+    case kMsgLoadComplete:
+    case kMsgWindowShown: return 0;
+    case WM_NCDESTROY: {
+      ReleaseSubclass(hwnd, base);
+      UnitDestroyed(c);
+      delete c;
+      return CallWindowProcA(base, hwnd, message, wparam, lparam);
+    }
+    default: break;
+  }
+  return CallWindowProcA(base, hwnd, message, wparam, lparam);
+}
+
+ControlObject* CreateListBox(const CreateParams& p) {
+  ListBoxData data;
+  if (!ReadListBoxData(p.type_data, p.type_data_size, &data)) return nullptr;
+  HWND hwnd = CreateWindowExA(ExStyleFor(data), "LISTBOX", "", StyleFor(data) | p.style, p.left, p.top, p.width,
+                              p.height, reinterpret_cast<HWND>(p.parent),
+                              reinterpret_cast<HMENU>(static_cast<uintptr_t>(p.child_id)),
+                              GetModuleHandleA(nullptr), nullptr);
+  if (hwnd == nullptr) return nullptr;
+  auto* c = new ListBoxControl();
+  c->data = data;
+  c->hwnd = reinterpret_cast<uintptr_t>(hwnd);
+  c->window_id = p.window != nullptr ? p.window->record.id : 0;
+  c->unit_id = p.unit_id;
+  c->type_id = kTypeListBox;
+  c->base = SubclassControl(hwnd, c, ListProc);
+  ApplyFontAndHeight(c);
+  ApplyBackground(c);
+  if (data.selected_index >= 0 && data.extended_select != 1) {
+    SendMessageA(hwnd, LB_SETCURSEL, static_cast<WPARAM>(data.selected_index), 0);
+  }
+  return c;
+}
+
+bool SetListProperty(ControlObject* object, int32_t index, const RawValue& value) {
+  auto* c = static_cast<ListBoxControl*>(object);
+  ListBoxData& d = c->data;
+  HWND hwnd = H(c);
+  const int32_t n = static_cast<int32_t>(value.number);
+  switch (index) {
+    case kListItems: {
+      // One item per line.
+      SendMessageA(hwnd, LB_RESETCONTENT, 0, 0);
+      size_t start = 0;
+      while (start < value.bytes.size()) {
+        size_t end = value.bytes.find("\r\n", start);
+        if (end == std::string::npos) end = value.bytes.size();
+        const std::string item = value.bytes.substr(start, end - start);
+        SendMessageA(hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        start = end + 2;
+      }
+      break;
+    }
+    case kListBorderStyle:
+      d.border_style = n;
+      SetWindowLongA(hwnd, GWL_EXSTYLE, static_cast<LONG>(ExStyleFor(d)));
+      SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+      break;
+    case kListSorted: d.sorted = n; break;  // fixed when the platform control is made
+    case kListMultiColumn: d.multi_column = n; break;
+    case kListItemHeightExtra: d.item_height_extra = n; ApplyFontAndHeight(c); break;
+    case kListWord6: d.word6 = n; break;
+    case kListBackgroundColour: d.background_colour = static_cast<uint32_t>(n); ApplyBackground(c); break;
+    case kListExtendedSelect: d.extended_select = n; break;
+    case kListCurrentSelection:
+      d.selected_index = n < 0 ? -1 : n;
+      if (d.extended_select != 1) SendMessageA(hwnd, LB_SETCURSEL, static_cast<WPARAM>(d.selected_index), 0);
+      break;
+    case kListFont: d.font = value.bytes; ApplyFontAndHeight(c); break;
+    case kListItemCount: return true;  // follows the items
+    case kListTopIndex: SendMessageA(hwnd, LB_SETTOPINDEX, static_cast<WPARAM>(n < 0 ? 0 : n), 0); break;
+    case kListProperty12: c->property12 = n; break;
+    case kListProperty13: c->property13 = n; break;
+    default: return false;
+  }
+  return true;
+}
+
+bool GetListProperty(ControlObject* object, int32_t index, RawValue* value) {
+  auto* c = static_cast<ListBoxControl*>(object);
+  const ListBoxData& d = c->data;
+  HWND hwnd = H(c);
+  switch (index) {
+    case kListItems: {
+      const LRESULT count = SendMessageA(hwnd, LB_GETCOUNT, 0, 0);
+      for (LRESULT i = 0; i < count; ++i) {
+        if (i > 0) value->bytes += "\r\n";
+        value->bytes += ItemText(hwnd, static_cast<int>(i));
+      }
+      break;
+    }
+    case kListBorderStyle: value->number = d.border_style; break;
+    case kListSorted: value->number = d.sorted; break;
+    case kListMultiColumn: value->number = d.multi_column; break;
+    case kListItemHeightExtra: value->number = d.item_height_extra; break;
+    case kListWord6: value->number = d.word6; break;
+    case kListBackgroundColour: value->number = d.background_colour; break;
+    case kListExtendedSelect: value->number = d.extended_select; break;
+    case kListCurrentSelection: value->number = CurrentSelection(c); break;
+    case kListFont: {
+      if (d.font.size() == sizeof(LOGFONTA)) {
+        value->bytes = d.font;
+      } else {
+        LOGFONTA font{};
+        GetObjectA(FontOrDefault(nullptr), sizeof font, &font);
+        value->bytes.assign(reinterpret_cast<const char*>(&font), sizeof font);
+      }
+      break;
+    }
+    case kListItemCount: {
+      const LRESULT count = SendMessageA(hwnd, LB_GETCOUNT, 0, 0);
+      value->number = count < 0 ? 0 : count;
+      break;
+    }
+    case kListTopIndex: value->number = SendMessageA(hwnd, LB_GETTOPINDEX, 0, 0); break;
+    case kListProperty12: value->number = c->property12; break;
+    case kListProperty13: value->number = c->property13; break;
+    default: return false;
+  }
+  return true;
+}
+
+void StoreListState(ControlObject* object, UnitRecord* record) {
+  auto* c = static_cast<ListBoxControl*>(object);
+  if (c->data.extended_select != 1) CurrentSelection(c);
+  record->type_data = WriteListBoxData(c->data);
+}
+
+const int32_t kPropertyTypes[kListPropertyCount] = {1005, 1000, 1003, 1003, 1000, 1000, 1001,
+                                                     1003, 1000, 1013, 1000, 1000, 1000, 1000};
+
+void* Query(int32_t operation) {
+  switch (operation) {
+    case kOpCreate: return reinterpret_cast<void*>(static_cast<CreateOp>(CreateListBox));
+    case kOpSetProperty: return reinterpret_cast<void*>(static_cast<SetPropertyOp>(SetListProperty));
+    case kOpGetProperty: return reinterpret_cast<void*>(static_cast<GetPropertyOp>(GetListProperty));
+    case kOpStoreState: return reinterpret_cast<void*>(static_cast<StoreStateOp>(StoreListState));
+    default: return nullptr;
+  }
+}
+
+const UnitTypeDescriptor kListBoxType = {kTypeListBox, kTypeClass1, kPropertyTypes, kListPropertyCount, Query};
+
+}  // namespace
+
+const UnitTypeDescriptor& ListBoxTypeDescriptor() { return kListBoxType; }
+void RegisterListBoxType() { RegisterUnitType(&kListBoxType); }
+
+}  // namespace rt

@@ -1,0 +1,204 @@
+#include <windows.h>
+
+#include <vector>
+
+#include "runtime/commands/control_support_win32.h"
+#include "runtime/commands/trans_label.h"
+#include "runtime/core/unit_record.h"
+#include "runtime/core/window_loading.h"
+
+namespace rt {
+namespace {
+
+constexpr char kLabelClass[] = "RtTransLabel";
+
+struct TransLabelControl : ControlObject {
+  TransLabelData data;
+  bool created = false;  // CreateWindowExA has returned the handle
+};
+
+TransLabelControl* ControlOf(HWND hwnd) {
+  return reinterpret_cast<TransLabelControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
+// Windows inside `parent`, each followed by its own, from the bottom of the
+// z-order to the top.
+void CollectBottomToTop(HWND parent, std::vector<HWND>* out) {
+  HWND first = GetWindow(parent, GW_CHILD);
+  if (first == nullptr) return;
+  for (HWND w = GetWindow(first, GW_HWNDLAST); w != nullptr; w = GetWindow(w, GW_HWNDPREV)) {
+    out->push_back(w);
+    CollectBottomToTop(w, out);
+  }
+}
+
+// The label paints only its text: after a change or a move, what lies behind
+// its rectangle is drawn again so that it shows through the rest.
+void RedrawBehind(HWND label) {
+  HWND top = label;
+  for (;;) {
+    const LONG style = GetWindowLongA(top, GWL_STYLE);
+    if ((style & WS_POPUP) || !(style & WS_CHILD)) break;
+    HWND parent = GetParent(top);
+    if (parent == nullptr) break;
+    top = parent;
+  }
+  RECT screen;
+  GetWindowRect(label, &screen);
+  if (top != label) {
+    RECT in_top = screen;
+    MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&in_top), 2);
+    InvalidateRect(top, &in_top, TRUE);
+    UpdateWindow(top);
+    std::vector<HWND> inside;
+    CollectBottomToTop(top, &inside);
+    for (HWND w : inside) {
+      if (w == label || !IsWindowVisible(w)) continue;
+      RECT bounds, overlap;
+      GetWindowRect(w, &bounds);
+      if (!IntersectRect(&overlap, &bounds, &screen)) continue;
+      MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&overlap), 2);
+      RedrawWindow(w, &overlap, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_FRAME);
+    }
+  }
+  InvalidateRect(label, nullptr, TRUE);
+}
+
+void Paint(HWND hwnd, const TransLabelData& d) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  if (dc == nullptr) return;
+  const std::string text = WindowText(hwnd);
+  if (!text.empty()) {
+    HFONT made = nullptr;
+    if (d.font.size() == sizeof(LOGFONTA)) {
+      LOGFONTA font;
+      memcpy(&font, d.font.data(), sizeof font);
+      font.lfFaceName[LF_FACESIZE - 1] = '\0';
+      font.lfCharSet = DEFAULT_CHARSET;
+      font.lfOutPrecision = 0;
+      font.lfClipPrecision = 0;
+      font.lfQuality = PROOF_QUALITY;
+      font.lfPitchAndFamily = 0;
+      made = CreateFontIndirectA(&font);
+    }
+    HGDIOBJ old = SelectObject(dc, FontOrDefault(made));
+    SetBkMode(dc, TRANSPARENT);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    const UINT format = TransLabelTextFormat(d);
+    for (const LabelTextPass& pass : TransLabelPasses(d)) {
+      RECT r = client;
+      OffsetRect(&r, pass.dx, pass.dy);
+      SetTextColor(dc, PlatformColour(pass.colour, COLOR_WINDOWTEXT));
+      DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, format);
+    }
+    SelectObject(dc, old);
+    if (made != nullptr) DeleteObject(made);
+  }
+  EndPaint(hwnd, &ps);
+}
+
+LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* c = static_cast<TransLabelControl*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
+    c->hwnd = reinterpret_cast<uintptr_t>(hwnd);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(c));
+    return DefWindowProcA(hwnd, message, wparam, lparam);
+  }
+  TransLabelControl* c = ControlOf(hwnd);
+  if (c == nullptr) return DefWindowProcA(hwnd, message, wparam, lparam);
+  switch (message) {
+    case WM_PAINT: Paint(hwnd, c->data); return 0;
+    case WM_ERASEBKGND: return 1;  // nothing of its own behind the text
+    case WM_MOVE: {
+      const LRESULT answer = DefWindowProcA(hwnd, message, wparam, lparam);
+      if (c->created) RedrawBehind(hwnd);
+      return answer;
+    }
+    case kMsgLoadComplete:
+    case kMsgWindowShown: return 0;
+    case WM_NCDESTROY: {
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+      UnitDestroyed(c);
+      c->hwnd = 0;
+      if (c->created) delete c;  // else CreateWindowExA failed and its caller owns it
+      return DefWindowProcA(hwnd, message, wparam, lparam);
+    }
+    default: break;
+  }
+  return DefWindowProcA(hwnd, message, wparam, lparam);
+}
+
+bool EnsureClass() {
+  WNDCLASSA existing;
+  if (GetClassInfoA(GetModuleHandleA(nullptr), kLabelClass, &existing)) return true;
+  WNDCLASSA wc = {};
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = LabelProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  wc.hbrBackground = nullptr;
+  wc.lpszClassName = kLabelClass;
+  return RegisterClassA(&wc) != 0;
+}
+
+ControlObject* CreateTransLabel(const CreateParams& p) {
+  TransLabelData data;
+  if (!ReadTransLabelData(p.type_data, p.type_data_size, &data) || !EnsureClass()) return nullptr;
+  auto* c = new TransLabelControl();
+  c->data = data;
+  c->window_id = p.window != nullptr ? p.window->record.id : 0;
+  c->unit_id = p.unit_id;
+  c->type_id = kTypeTransLabel;
+  HWND hwnd = CreateWindowExA(WS_EX_TRANSPARENT, kLabelClass, data.caption.c_str(),
+                              WS_CHILD | WS_CLIPSIBLINGS | p.style, p.left, p.top, p.width, p.height,
+                              reinterpret_cast<HWND>(p.parent),
+                              reinterpret_cast<HMENU>(static_cast<uintptr_t>(p.child_id)),
+                              GetModuleHandleA(nullptr), c);
+  if (hwnd == nullptr) {
+    delete c;
+    return nullptr;
+  }
+  c->created = true;
+  return c;
+}
+
+bool SetLabelProperty(ControlObject* object, int32_t index, const RawValue& value) {
+  auto* c = static_cast<TransLabelControl*>(object);
+  if (!SetTransLabelProperty(&c->data, index, value)) return false;
+  HWND hwnd = reinterpret_cast<HWND>(c->hwnd);
+  if (index == kLabelCaption) SetWindowTextA(hwnd, c->data.caption.c_str());
+  RedrawBehind(hwnd);
+  return true;
+}
+
+bool GetLabelProperty(ControlObject* object, int32_t index, RawValue* value) {
+  return GetTransLabelProperty(static_cast<TransLabelControl*>(object)->data, index, value);
+}
+
+void StoreLabelState(ControlObject* object, UnitRecord* record) {
+  record->type_data = WriteTransLabelData(static_cast<TransLabelControl*>(object)->data);
+}
+
+const int32_t kPropertyTypes[kLabelPropertyCount] = {1005, 1000, 1013, 1001, 1000, 1003, 1000};
+
+void* Query(int32_t operation) {
+  switch (operation) {
+    case kOpCreate: return reinterpret_cast<void*>(static_cast<CreateOp>(CreateTransLabel));
+    case kOpSetProperty: return reinterpret_cast<void*>(static_cast<SetPropertyOp>(SetLabelProperty));
+    case kOpGetProperty: return reinterpret_cast<void*>(static_cast<GetPropertyOp>(GetLabelProperty));
+    case kOpStoreState: return reinterpret_cast<void*>(static_cast<StoreStateOp>(StoreLabelState));
+    default: return nullptr;
+  }
+}
+
+const UnitTypeDescriptor kTransLabelType = {kTypeTransLabel, kTypeClass1, kPropertyTypes, kLabelPropertyCount,
+                                            Query};
+
+}  // namespace
+
+const UnitTypeDescriptor& TransLabelTypeDescriptor() { return kTransLabelType; }
+void RegisterTransLabelType() { RegisterUnitType(&kTransLabelType); }
+
+}  // namespace rt
