@@ -3,6 +3,7 @@
 #include "app/batch_state.h"
 #include "app/handlers.h"
 #include "app/window_ids.h"
+#include "resources/constant_data.h"
 #include "runtime/commands/control_commands.h"
 #include "runtime/commands/system_commands.h"
 #include "runtime/commands/threads.h"
@@ -46,6 +47,26 @@ bool OnMainWindowCreated(const rt::EventWord*, int32_t, int64_t*) {
 bool OnMainWindowCloseQuery(const rt::EventWord*, int32_t, int64_t*) {
   StopWorker();
   rt::ExitProgram(0);
+}
+
+bool OnStopClick(const rt::EventWord*, int32_t, int64_t*) {
+  // The button stays enabled and the handle is kept: a second press, or a
+  // press with no batch running, stops nothing and says the same.
+  StopWorker();
+  rt::ArgValue box[2] = {rt::ArgValue::Text(res::kConstantData.stopped), rt::ArgValue::Int(0)};
+  rt::CallCoreCommand(rt::ShowMessageBox, 2, box);
+  return false;
+}
+
+bool OnAccountListMouseDown(const rt::EventWord*, int32_t, int64_t*) {
+  // As if the caption had been grabbed: the window follows the mouse until
+  // the button is released. No value is returned, so the list still gets
+  // the press.
+  rt::ArgValue message[4] = {rt::MakeControlRef(kAccountListWindow, 0x0601002B, rt::kTypeWindow),
+                             rt::ArgValue::Int(0xA1 /* WM_NCLBUTTONDOWN */),
+                             rt::ArgValue::Int(2 /* HTCAPTION */), rt::ArgValue::Int(0)};
+  rt::CallCoreCommand(rt::SendControlMessage, 4, message);
+  return false;
 }
 
 bool OnAccountListCloseQuery(const rt::EventWord*, int32_t, int64_t* value) {

@@ -13,8 +13,6 @@ PENDING_HANDLER(OnBrowseClick)
 PENDING_HANDLER(OnItemDropped)
 PENDING_HANDLER(OnBatchConvertClick)
 PENDING_HANDLER(ConvertSingleFile)
-PENDING_HANDLER(OnStopClick)
-PENDING_HANDLER(OnAccountListMouseDown)
 PENDING_HANDLER(StartBatchConversion)
 
 #undef PENDING_HANDLER

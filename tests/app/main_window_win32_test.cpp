@@ -177,4 +177,51 @@ TEST_F(RunningProgram, AccountListWindowIsLoadedHiddenAndDisabled) {
   EXPECT_NE(GetWindow(list_window_, GW_OWNER), main_);
 }
 
+BOOL CALLBACK CollectBox(HWND hwnd, LPARAM param) {
+  auto* found = reinterpret_cast<Found*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  char cls[16] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (pid == found->process && std::string(cls) == "#32770" && IsWindowVisible(hwnd)) {
+    found->windows.push_back(hwnd);
+  }
+  return TRUE;
+}
+
+// Waits for the program's message box, reads it and presses OK.
+std::string AnswerBox(DWORD process, std::string* caption) {
+  for (int i = 0; i < 100; ++i) {
+    Found found{process, {}};
+    EnumWindows(CollectBox, reinterpret_cast<LPARAM>(&found));
+    if (!found.windows.empty()) {
+      HWND box = found.windows[0];
+      char text[256] = {};
+      SendMessageTimeoutA(GetDlgItem(box, 0xFFFF), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                          SMTO_ABORTIFHUNG, 2000, nullptr);
+      *caption = TextOf(box);
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+      for (int j = 0; j < 100 && IsWindow(box); ++j) Sleep(20);  // gone before the next look
+      return text;
+    }
+    Sleep(50);
+  }
+  return "(no box)";
+}
+
+TEST_F(RunningProgram, StopWithNoBatchSaysStoppedEachTime) {
+  HWND stop = ChildAt(main_, R(608, 8, 60, 25));
+  ASSERT_NE(stop, nullptr);
+  for (int press = 0; press < 2; ++press) {
+    // The button is greyed, but a click message still reaches the program.
+    PostMessageA(stop, BM_CLICK, 0, 0);
+    std::string caption;
+    EXPECT_EQ("已停止", AnswerBox(process_.dwProcessId, &caption)) << press;
+    EXPECT_EQ("信息：", caption);
+  }
+  Sleep(200);
+  EXPECT_FALSE(IsWindowEnabled(stop)) << "nothing else changes";
+  EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process_.hProcess, 0));
+}
+
 }  // namespace
