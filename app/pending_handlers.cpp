@@ -9,10 +9,7 @@ namespace app {
 #define PENDING_HANDLER(name) \
   bool name(const rt::EventWord*, int32_t, int64_t*) { rt::ReportNotBuilt(#name); }
 
-PENDING_HANDLER(OnBrowseClick)
-PENDING_HANDLER(OnItemDropped)
 PENDING_HANDLER(OnBatchConvertClick)
-PENDING_HANDLER(ConvertSingleFile)
 PENDING_HANDLER(StartBatchConversion)
 
 #undef PENDING_HANDLER

@@ -16,6 +16,8 @@ const ConstantData kConstantData = {
     "\\silk_v3_decoder.exe",
     "\\ffmpeg.exe",
     "Console Window Host",
+    "转换失败，无法启动：",
+    "转换失败，没有生成：",
 };
 
 }  // namespace res

@@ -22,6 +22,10 @@ struct ConstantData {
   char decoder[sizeof("\\silk_v3_decoder.exe")];
   char encoder[sizeof("\\ffmpeg.exe")];
   char console_host[sizeof("Console Window Host")];
+  // Reports of a single-file conversion that did not succeed; the path of
+  // the program or file concerned follows each.
+  char cannot_start[sizeof("转换失败，无法启动：")];
+  char not_produced[sizeof("转换失败，没有生成：")];
 };
 
 extern const ConstantData kConstantData;
