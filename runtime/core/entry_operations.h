@@ -17,7 +17,7 @@ enum ServiceIndex : int32_t {
   kServiceRegisterExitRoutine = 3,
   kServiceReadLibraryProperty = 4,
   kServiceWriteLibraryProperty = 5,
-  kServiceInitialiseRuntime = 6,
+  kServiceInitialiseRuntime = 6,  // takes the program-info block
 };
 
 struct EntryOperations {

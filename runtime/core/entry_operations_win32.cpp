@@ -5,10 +5,10 @@
 #include "runtime/core/find_file.h"
 #include "runtime/core/foreign_functions.h"
 #include "runtime/core/heap.h"
-#include "runtime/core/not_built.h"
 #include "runtime/core/property_access.h"
 #include "runtime/core/runtime_error.h"
 #include "runtime/core/shutdown.h"
+#include "runtime/core/startup.h"
 
 namespace rt {
 namespace {
@@ -47,7 +47,10 @@ intptr_t CallService(int32_t index, ...) {
       RegisterExitRoutine(va_arg(args, ExitRoutine));
       break;
     case kServiceInitialiseRuntime:
-      ReportNotBuilt("InitialiseRuntime");
+      // The block is named by the caller: the runtime is linked without the
+      // program it serves, so it has no other way to find it.
+      InitialiseRuntime(*va_arg(args, const ProgramInfo*));
+      break;
     default:
       // Library object properties: no command library of this program has any.
       break;
@@ -68,8 +71,8 @@ const EntryOperations& Entry() {
       ReallocateMemory,
       FreeMemory,
       ExitProgramEntry,
-      NotBuiltRunMessageLoop,
-      NotBuiltLoadStartWindow,
+      RunMessageLoop,
+      LoadStartWindow,
       CallService,
   };
   return table;

@@ -11,7 +11,5 @@ void ReportNotBuilt(const char* what) {
   ReportErrorMessage(message.c_str(), 0, 0, 0);
 }
 
-void NotBuiltRunMessageLoop() { ReportNotBuilt("RunMessageLoop"); }
-void NotBuiltLoadStartWindow(uint32_t) { ReportNotBuilt("LoadStartWindow"); }
 
 }  // namespace rt

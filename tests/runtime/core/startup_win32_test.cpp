@@ -12,6 +12,7 @@
 
 #include "resources/window_template.h"
 #include "runtime/commands/command_libraries.h"
+#include "runtime/core/entry_operations.h"
 #include "runtime/core/message_loop.h"
 #include "runtime/core/requests.h"
 #include "runtime/core/runtime_state.h"
@@ -98,7 +99,7 @@ int32_t CloseOnlyWindowEntry() {
   InitialiseRuntime(g_info);
   RegisterExitRoutine(RecordExitRoutine);
   RegisterExitRoutine(RecordExitRoutine);  // registered twice, runs once
-  LoadStartWindow(kMain);
+  Entry().load_start_window(kMain);
   RunMessageLoop();
   Append("loop returned");
   return 0;
@@ -135,9 +136,10 @@ CHILD_SCENARIO(ExitProgramFromWorker) {
 
 int32_t NoWindowEntry() {
   g_info = Info(kCloseHandlers, {});
-  InitialiseRuntime(g_info);
+  // Through the entry operations, as application code addresses them.
+  CallService(kServiceInitialiseRuntime, &g_info);
   const DWORD start = GetTickCount();
-  RunMessageLoop();
+  Entry().run_message_loop();
   Append(GetTickCount() - start < 1000 ? "returned at once" : "waited");
   ExitProgram(7);
 }
