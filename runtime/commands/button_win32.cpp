@@ -150,16 +150,9 @@ bool AcceptsEnter(ControlObject* object) {
 
 const int32_t kPropertyTypes[kButtonPropertyCount] = {1005, 1013, 1000, 1000, 1003, 1001};
 
-void* Query(int32_t operation) {
-  switch (operation) {
-    case kOpCreate: return reinterpret_cast<void*>(static_cast<CreateOp>(CreateButton));
-    case kOpSetProperty: return reinterpret_cast<void*>(static_cast<SetPropertyOp>(SetButtonProperty));
-    case kOpGetProperty: return reinterpret_cast<void*>(static_cast<GetPropertyOp>(GetButtonProperty));
-    case kOpStoreState: return reinterpret_cast<void*>(static_cast<StoreStateOp>(StoreButtonState));
-    case kOpAcceptsEnter: return reinterpret_cast<void*>(static_cast<AcceptsEnterOp>(AcceptsEnter));
-    default: return nullptr;
-  }
-}
+const UnitTypeOps kOps = {CreateButton, SetButtonProperty, GetButtonProperty, StoreButtonState, AcceptsEnter};
+
+void* Query(int32_t operation) { return QueryOperation(kOps, operation); }
 
 const UnitTypeDescriptor kButtonType = {kTypeButton, kTypeClass1 | kTypeAcceptsEnter, kPropertyTypes,
                                         kButtonPropertyCount, Query};

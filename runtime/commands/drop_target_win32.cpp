@@ -311,15 +311,9 @@ void StoreDropState(ControlObject* object, UnitRecord* record) {
 
 const int32_t kPropertyTypes[kDropPropertyCount] = {1003, 1003, 1003, 1003};
 
-void* Query(int32_t operation) {
-  switch (operation) {
-    case kOpCreate: return reinterpret_cast<void*>(static_cast<CreateOp>(CreateDropTarget));
-    case kOpSetProperty: return reinterpret_cast<void*>(static_cast<SetPropertyOp>(SetDropProperty));
-    case kOpGetProperty: return reinterpret_cast<void*>(static_cast<GetPropertyOp>(GetDropProperty));
-    case kOpStoreState: return reinterpret_cast<void*>(static_cast<StoreStateOp>(StoreDropState));
-    default: return nullptr;
-  }
-}
+const UnitTypeOps kOps = {CreateDropTarget, SetDropProperty, GetDropProperty, StoreDropState};
+
+void* Query(int32_t operation) { return QueryOperation(kOps, operation); }
 
 const UnitTypeDescriptor kDropTargetType = {kTypeDropTarget, kTypeClass1 | kTypeWindowless, kPropertyTypes,
                                             kDropPropertyCount, Query};

@@ -316,15 +316,9 @@ const int32_t kPropertyTypes[kEditPropertyCount] = {
     1000, 1000, 1000, 1000, 1000, 1000, 1005, 1013, 1005, 1005,
 };
 
-void* Query(int32_t operation) {
-  switch (operation) {
-    case kOpCreate: return reinterpret_cast<void*>(static_cast<CreateOp>(CreateEditBox));
-    case kOpSetProperty: return reinterpret_cast<void*>(static_cast<SetPropertyOp>(SetEditProperty));
-    case kOpGetProperty: return reinterpret_cast<void*>(static_cast<GetPropertyOp>(GetEditProperty));
-    case kOpStoreState: return reinterpret_cast<void*>(static_cast<StoreStateOp>(StoreEditState));
-    default: return nullptr;
-  }
-}
+const UnitTypeOps kOps = {CreateEditBox, SetEditProperty, GetEditProperty, StoreEditState};
+
+void* Query(int32_t operation) { return QueryOperation(kOps, operation); }
 
 const UnitTypeDescriptor kEditBoxType = {kTypeEditBox, kTypeClass1, kPropertyTypes, kEditPropertyCount, Query};
 

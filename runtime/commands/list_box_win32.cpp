@@ -238,15 +238,9 @@ void StoreListState(ControlObject* object, UnitRecord* record) {
 const int32_t kPropertyTypes[kListPropertyCount] = {1005, 1000, 1003, 1003, 1000, 1000, 1001,
                                                      1003, 1000, 1013, 1000, 1000, 1000, 1000};
 
-void* Query(int32_t operation) {
-  switch (operation) {
-    case kOpCreate: return reinterpret_cast<void*>(static_cast<CreateOp>(CreateListBox));
-    case kOpSetProperty: return reinterpret_cast<void*>(static_cast<SetPropertyOp>(SetListProperty));
-    case kOpGetProperty: return reinterpret_cast<void*>(static_cast<GetPropertyOp>(GetListProperty));
-    case kOpStoreState: return reinterpret_cast<void*>(static_cast<StoreStateOp>(StoreListState));
-    default: return nullptr;
-  }
-}
+const UnitTypeOps kOps = {CreateListBox, SetListProperty, GetListProperty, StoreListState};
+
+void* Query(int32_t operation) { return QueryOperation(kOps, operation); }
 
 const UnitTypeDescriptor kListBoxType = {kTypeListBox, kTypeClass1, kPropertyTypes, kListPropertyCount, Query};
 

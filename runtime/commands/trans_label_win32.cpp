@@ -183,15 +183,9 @@ void StoreLabelState(ControlObject* object, UnitRecord* record) {
 
 const int32_t kPropertyTypes[kLabelPropertyCount] = {1005, 1000, 1013, 1001, 1000, 1003, 1000};
 
-void* Query(int32_t operation) {
-  switch (operation) {
-    case kOpCreate: return reinterpret_cast<void*>(static_cast<CreateOp>(CreateTransLabel));
-    case kOpSetProperty: return reinterpret_cast<void*>(static_cast<SetPropertyOp>(SetLabelProperty));
-    case kOpGetProperty: return reinterpret_cast<void*>(static_cast<GetPropertyOp>(GetLabelProperty));
-    case kOpStoreState: return reinterpret_cast<void*>(static_cast<StoreStateOp>(StoreLabelState));
-    default: return nullptr;
-  }
-}
+const UnitTypeOps kOps = {CreateTransLabel, SetLabelProperty, GetLabelProperty, StoreLabelState};
+
+void* Query(int32_t operation) { return QueryOperation(kOps, operation); }
 
 const UnitTypeDescriptor kTransLabelType = {kTypeTransLabel, kTypeClass1, kPropertyTypes, kLabelPropertyCount,
                                             Query};

@@ -402,14 +402,9 @@ const int32_t kPropertyTypes[kWindowPropertyCount] = {
     1009, 1003, 1003, 1003, 1005, 1000, 1003, 1003, 1000, 1003, 1000, 1005,
 };
 
-void* Query(int32_t operation) {
-  switch (operation) {
-    case kOpCreate: return reinterpret_cast<void*>(static_cast<CreateOp>(CreateWindowUnit));
-    case kOpSetProperty: return reinterpret_cast<void*>(static_cast<SetPropertyOp>(SetWindowProperty));
-    case kOpGetProperty: return reinterpret_cast<void*>(static_cast<GetPropertyOp>(GetWindowProperty));
-    default: return nullptr;
-  }
-}
+const UnitTypeOps kOps = {CreateWindowUnit, SetWindowProperty, GetWindowProperty};
+
+void* Query(int32_t operation) { return QueryOperation(kOps, operation); }
 
 const UnitTypeDescriptor kWindowType = {kTypeWindow, kTypeClass2, kPropertyTypes, kWindowPropertyCount,
                                         Query};

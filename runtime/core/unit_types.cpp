@@ -26,6 +26,18 @@ const UnitTypeDescriptor* FindUnitType(uint32_t type_id) {
   return nullptr;
 }
 
+void* QueryOperation(const UnitTypeOps& ops, int32_t operation) {
+  switch (operation) {
+    case kOpCreate: return reinterpret_cast<void*>(ops.create);
+    case kOpSetProperty: return reinterpret_cast<void*>(ops.set_property);
+    case kOpGetProperty: return reinterpret_cast<void*>(ops.get_property);
+    case kOpStoreState: return reinterpret_cast<void*>(ops.store_state);
+    case kOpAcceptsEnter: return reinterpret_cast<void*>(ops.accepts_enter);
+    case kOpFilterMessage: return reinterpret_cast<void*>(ops.filter_message);
+    default: return nullptr;
+  }
+}
+
 int32_t UnitTypeClass(const UnitTypeDescriptor* type) {
   if (type == nullptr) return 0;
   if (type->flags & kTypeClass2) return 2;

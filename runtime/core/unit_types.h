@@ -78,6 +78,18 @@ constexpr uint32_t kMsgWindowShown = 0x83E9;
 // answer to a WM_CTLCOLOR* is used as the brush.
 constexpr uint32_t kMsgReflectBase = 0x2000;
 
+// The operations a unit type offers (null where it has none), and the
+// query that answers from them by operation number.
+struct UnitTypeOps {
+  CreateOp create = nullptr;
+  SetPropertyOp set_property = nullptr;
+  GetPropertyOp get_property = nullptr;
+  StoreStateOp store_state = nullptr;
+  AcceptsEnterOp accepts_enter = nullptr;
+  FilterMessageOp filter_message = nullptr;
+};
+void* QueryOperation(const UnitTypeOps& ops, int32_t operation);
+
 struct UnitTypeDescriptor {
   uint32_t type_id;
   uint32_t flags;
