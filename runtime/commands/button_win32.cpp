@@ -1,9 +1,10 @@
 #include <windows.h>
 
 #include "runtime/commands/button.h"
+#include "runtime/commands/control_messages_win32.h"
 #include "runtime/commands/control_support_win32.h"
-#include "runtime/commands/window_type.h"
 #include "runtime/core/unit_record.h"
+#include "runtime/core/unit_types.h"
 #include "runtime/core/window_loading.h"
 
 namespace rt {
@@ -39,27 +40,9 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
     case kMsgReflectBase + WM_COMMAND:
       if (HIWORD(wparam) == BN_CLICKED) RaiseControlEvent(c, kButtonClicked);
       return 0;
-    case WM_SETFOCUS: {
-      const LRESULT answer = CallWindowProcA(base, hwnd, message, wparam, lparam);
-      RaiseControlEvent(c, kEventGotFocus);
-      return answer;
-    }
-    case WM_KILLFOCUS: {
-      const LRESULT answer = CallWindowProcA(base, hwnd, message, wparam, lparam);
-      RaiseControlEvent(c, kEventLostFocus);
-      return answer;
-    }
-    case kMsgLoadComplete:
-    case kMsgWindowShown: return 0;
-    case WM_NCDESTROY: {
-      ReleaseSubclass(hwnd, base);
-      UnitDestroyed(c);
-      delete c;
-      return CallWindowProcA(base, hwnd, message, wparam, lparam);
-    }
     default: break;
   }
-  return CallWindowProcA(base, hwnd, message, wparam, lparam);
+  return CommonControlMessage(c, base, hwnd, message, wparam, lparam);
 }
 
 ControlObject* CreateButton(const CreateParams& p) {

@@ -1,5 +1,6 @@
 #include "runtime/commands/control_support_win32.h"
 
+#include "runtime/core/display_scale.h"
 #include "runtime/core/events.h"
 
 namespace rt {
@@ -7,12 +8,19 @@ namespace {
 constexpr char kControlProperty[] = "RtControlObject";
 }
 
+bool ReadStoredFont(const std::string& bytes, LOGFONTA* font) {
+  if (bytes.size() != sizeof(LOGFONTA)) return false;
+  memcpy(font, bytes.data(), sizeof *font);
+  font->lfFaceName[LF_FACESIZE - 1] = '\0';
+  const int32_t dpi = SystemDpi();
+  font->lfHeight = ScaleToDpi(font->lfHeight, dpi);
+  font->lfWidth = ScaleToDpi(font->lfWidth, dpi);
+  return true;
+}
+
 HFONT CreateStoredFont(const std::string& bytes) {
-  if (bytes.size() != sizeof(LOGFONTA)) return nullptr;
   LOGFONTA font;
-  memcpy(&font, bytes.data(), sizeof font);
-  font.lfFaceName[LF_FACESIZE - 1] = '\0';
-  return CreateFontIndirectA(&font);
+  return ReadStoredFont(bytes, &font) ? CreateFontIndirectA(&font) : nullptr;
 }
 
 HFONT FontOrDefault(HFONT own) {

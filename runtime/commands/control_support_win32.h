@@ -12,7 +12,11 @@
 
 namespace rt {
 
-// A font made from 60 stored bytes (LOGFONTA), or null for any other length.
+// A stored font (60 bytes, a LOGFONTA sized for 96 DPI) as it is made on
+// this screen: its height and width grow with the DPI. False for any other
+// length.
+bool ReadStoredFont(const std::string& bytes, LOGFONTA* font);
+// A font made from a stored font, or null for any other length.
 HFONT CreateStoredFont(const std::string& bytes);
 // The font to select: `own` when there is one, else the default GUI font.
 HFONT FontOrDefault(HFONT own);

@@ -2,10 +2,13 @@
 
 #include <memory>
 
+#include "runtime/commands/control_messages_win32.h"
 #include "runtime/commands/control_support_win32.h"
 #include "runtime/commands/edit_box.h"
-#include "runtime/commands/window_type.h"
+#include "runtime/core/display_scale.h"
+#include "runtime/core/events.h"
 #include "runtime/core/unit_record.h"
+#include "runtime/core/unit_types.h"
 #include "runtime/core/window_loading.h"
 
 namespace rt {
@@ -87,6 +90,57 @@ void FitOneLine(EditBoxControl* c) {
   }
 }
 
+// Width that the text of `font` takes in hwnd, or -1 when it cannot be measured.
+int TextWidth(HWND hwnd, HFONT font, const std::string& text) {
+  HDC dc = GetDC(hwnd);
+  if (dc == nullptr) return -1;
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size = {};
+  const bool measured = GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size) != FALSE;
+  SelectObject(dc, old);
+  ReleaseDC(hwnd, dc);
+  return measured ? size.cx : -1;
+}
+
+// A single-line box shows its initial content whole, the caret after it
+// included: a narrow box (the sample rate's 40 pixels for five digits) first
+// gets one-pixel margins instead of the font's, then, if that is not enough,
+// a smaller font of the same face.
+void FitContent(EditBoxControl* c) {
+  if (c->data.multi_line || c->data.content.empty()) return;
+  HWND hwnd = H(c);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  const int dpi = SystemDpi();
+  const int caret = ScaleToDpi(2, dpi);  // the caret and the pixel before the first character
+  const LRESULT margins = SendMessageA(hwnd, EM_GETMARGINS, 0, 0);
+  int width = TextWidth(hwnd, FontOrDefault(c->font), c->data.content);
+  if (width < 0 || width + caret + LOWORD(margins) + HIWORD(margins) <= client.right) return;
+  const int margin = ScaleToDpi(1, dpi);
+  SendMessageA(hwnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
+  const int room = client.right - 2 * margin - caret;
+  if (width <= room) return;
+  LOGFONTA font = {};
+  if (GetObjectA(FontOrDefault(c->font), sizeof font, &font) == 0 || font.lfHeight == 0) return;
+  // Down to three quarters of the height; the smallest size tried stays if none fits.
+  const int sign = font.lfHeight < 0 ? -1 : 1;
+  const int height = font.lfHeight * sign;
+  HFONT smaller = nullptr;
+  for (int h = height - 1; h >= (height * 3 + 3) / 4 && (smaller == nullptr || width > room); --h) {
+    if (smaller != nullptr) DeleteObject(smaller);
+    font.lfHeight = h * sign;
+    font.lfWidth = 0;
+    smaller = CreateFontIndirectA(&font);
+    if (smaller == nullptr) return;
+    width = TextWidth(hwnd, smaller, c->data.content);
+  }
+  if (smaller == nullptr) return;
+  if (c->font != nullptr) DeleteObject(c->font);
+  c->font = smaller;
+  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(smaller), TRUE);
+  SendMessageA(hwnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
+}
+
 void ApplySelection(EditBoxControl* c) {
   const int start = c->data.selection_start;
   SendMessageA(H(c), EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(start + c->data.selection_length));
@@ -124,12 +178,9 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
     case WM_CHAR:
       if (!EditAcceptsCharacter(c->data.input_mode, static_cast<uint32_t>(wparam))) return 0;
       break;
-    case WM_SETFOCUS: {
-      const LRESULT answer = CallWindowProcA(base, hwnd, message, wparam, lparam);
-      RaiseControlEvent(c, kEventGotFocus);
-      return answer;
-    }
     case WM_KILLFOCUS: {
+      // Normalised before the lost-focus event, so that a handler reads the
+      // normal form.
       const LRESULT answer = CallWindowProcA(base, hwnd, message, wparam, lparam);
       Normalise(c);
       RaiseControlEvent(c, kEventLostFocus);
@@ -146,17 +197,9 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
       SetBkColor(dc, PlatformColour(c->data.background_colour, COLOR_WINDOW));
       return reinterpret_cast<LRESULT>(c->background);
     }
-    case kMsgLoadComplete:
-    case kMsgWindowShown: return 0;
-    case WM_NCDESTROY: {
-      ReleaseSubclass(hwnd, base);
-      UnitDestroyed(c);
-      delete c;
-      return CallWindowProcA(base, hwnd, message, wparam, lparam);
-    }
     default: break;
   }
-  return CallWindowProcA(base, hwnd, message, wparam, lparam);
+  return CommonControlMessage(c, base, hwnd, message, wparam, lparam);
 }
 
 ControlObject* CreateEditBox(const CreateParams& p) {
@@ -180,6 +223,7 @@ ControlObject* CreateEditBox(const CreateParams& p) {
   if (data.max_length > 0) SendMessageA(hwnd, EM_LIMITTEXT, static_cast<WPARAM>(data.max_length), 0);
   ApplyFont(c);
   ApplyBackground(c);
+  FitContent(c);
   FitOneLine(c);
   ApplySelection(c);
   return c;

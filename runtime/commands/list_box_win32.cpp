@@ -1,9 +1,11 @@
 #include <windows.h>
 
+#include "runtime/commands/control_messages_win32.h"
 #include "runtime/commands/control_support_win32.h"
 #include "runtime/commands/list_box.h"
-#include "runtime/commands/window_type.h"
+#include "runtime/core/display_scale.h"
 #include "runtime/core/unit_record.h"
+#include "runtime/core/unit_types.h"
 #include "runtime/core/window_loading.h"
 
 namespace rt {
@@ -55,7 +57,7 @@ void ApplyFontAndHeight(ListBoxControl* c) {
   SelectObject(dc, old);
   ReleaseDC(hwnd, dc);
   if (measured) {
-    const int height = tm.tmHeight + c->data.item_height_extra;
+    const int height = tm.tmHeight + ScaleToDpi(c->data.item_height_extra, SystemDpi());
     if (height > 0 && height < 256) SendMessageA(hwnd, LB_SETITEMHEIGHT, 0, height);
   }
 }
@@ -95,27 +97,9 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
       SetBkColor(reinterpret_cast<HDC>(wparam), PlatformColour(c->data.background_colour, COLOR_WINDOW));
       return reinterpret_cast<LRESULT>(c->background);
     }
-    case WM_SETFOCUS: {
-      const LRESULT answer = CallWindowProcA(base, hwnd, message, wparam, lparam);
-      RaiseControlEvent(c, kEventGotFocus);
-      return answer;
-    }
-    case WM_KILLFOCUS: {
-      const LRESULT answer = CallWindowProcA(base, hwnd, message, wparam, lparam);
-      RaiseControlEvent(c, kEventLostFocus);
-      return answer;
-    }
-    case kMsgLoadComplete:
-    case kMsgWindowShown: return 0;
-    case WM_NCDESTROY: {
-      ReleaseSubclass(hwnd, base);
-      UnitDestroyed(c);
-      delete c;
-      return CallWindowProcA(base, hwnd, message, wparam, lparam);
-    }
     default: break;
   }
-  return CallWindowProcA(base, hwnd, message, wparam, lparam);
+  return CommonControlMessage(c, base, hwnd, message, wparam, lparam);
 }
 
 ControlObject* CreateListBox(const CreateParams& p) {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "runtime/commands/codepage936.h"
+#include "runtime/core/codepage936.h"
 #include "runtime/commands/text_transform.h"
 #include "runtime/core/heap.h"
 #include "runtime/core/runtime_error.h"

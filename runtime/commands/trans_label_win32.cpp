@@ -71,10 +71,8 @@ void Paint(HWND hwnd, const TransLabelData& d) {
   const std::string text = WindowText(hwnd);
   if (!text.empty()) {
     HFONT made = nullptr;
-    if (d.font.size() == sizeof(LOGFONTA)) {
-      LOGFONTA font;
-      memcpy(&font, d.font.data(), sizeof font);
-      font.lfFaceName[LF_FACESIZE - 1] = '\0';
+    LOGFONTA font;
+    if (ReadStoredFont(d.font, &font)) {
       font.lfCharSet = DEFAULT_CHARSET;
       font.lfOutPrecision = 0;
       font.lfClipPrecision = 0;

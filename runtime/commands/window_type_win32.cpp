@@ -6,8 +6,10 @@
 
 #include "runtime/commands/window_type.h"
 #include "runtime/core/control_object.h"
+#include "runtime/core/display_scale.h"
 #include "runtime/core/events.h"
 #include "runtime/core/registry.h"
+#include "runtime/core/requests.h"
 #include "runtime/core/runtime_state.h"
 #include "runtime/core/window_loading.h"
 #include "runtime/core/window_unit_data.h"
@@ -68,6 +70,44 @@ Styles StylesFor(const WindowUnitData& d, bool owned_with_taskbar_button) {
   if (d.always_on_top) ex |= WS_EX_TOPMOST;
   if (owned_with_taskbar_button) ex |= WS_EX_APPWINDOW;
   return {style, ex};
+}
+
+// The frame (caption and borders) that a window of these styles has on a
+// 96-DPI screen, as AdjustWindowRectEx gives it for an empty client area.
+RECT FrameAtTemplateDpi(DWORD style, DWORD ex_style, bool menu, int32_t dpi) {
+  RECT frame = {0, 0, 0, 0};
+  // Windows 10 (1607) and later tell the frame of any DPI; the function is
+  // looked up so that the program still starts on older versions.
+  using AdjustForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+  const auto adjust_for_dpi = reinterpret_cast<AdjustForDpi>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
+  if (adjust_for_dpi != nullptr && adjust_for_dpi(&frame, style, menu, ex_style, kTemplateDpi)) return frame;
+  // On older versions this screen's frame taken back to 96 DPI comes close.
+  AdjustWindowRectEx(&frame, style, menu, ex_style);
+  return {MulDiv(frame.left, kTemplateDpi, dpi), MulDiv(frame.top, kTemplateDpi, dpi),
+          MulDiv(frame.right, kTemplateDpi, dpi), MulDiv(frame.bottom, kTemplateDpi, dpi)};
+}
+
+// The template gives a window's outer size on a 96-DPI screen. On another
+// screen its client area grows with the DPI, and this screen's frame goes
+// around it; at 96 DPI the size stays exactly as given.
+SIZE OuterSizeForDpi(int32_t width, int32_t height, DWORD style, DWORD ex_style, bool menu, int32_t dpi) {
+  if (dpi == kTemplateDpi) return {width, height};
+  const RECT frame = FrameAtTemplateDpi(style, ex_style, menu, dpi);
+  const int32_t client_width = width - (frame.right - frame.left);
+  const int32_t client_height = height - (frame.bottom - frame.top);
+  RECT outer = {0, 0, ScaleToDpi(client_width > 0 ? client_width : 0, dpi),
+                ScaleToDpi(client_height > 0 ? client_height : 0, dpi)};
+  AdjustWindowRectEx(&outer, style, menu, ex_style);
+  return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+// The program's icon in the caption and on the task-bar button.
+void SetProgramIcon(HWND hwnd) {
+  IconPair icons = {};
+  RuntimeRequest(kReqProgramIcons, reinterpret_cast<intptr_t>(&icons), 0);
+  if (icons.large != 0) SendMessageA(hwnd, WM_SETICON, ICON_BIG, static_cast<LPARAM>(icons.large));
+  if (icons.small_icon != 0) SendMessageA(hwnd, WM_SETICON, ICON_SMALL, static_cast<LPARAM>(icons.small_icon));
 }
 
 POINT CentredOnScreen(int width, int height) {
@@ -277,18 +317,20 @@ ControlObject* CreateWindowUnit(const CreateParams& p) {
   const HWND owner = reinterpret_cast<HWND>(data.own_taskbar_window ? p.parent : Runtime().hidden_owner);
   Styles s = StylesFor(data, owner != nullptr && data.own_taskbar_window != 0);
   s.style |= p.style & WS_DISABLED;  // a tab stop means nothing to a top-level window
-  int x = p.left;
-  int y = p.top;
+  const int32_t dpi = SystemDpi();
+  const SIZE size = OuterSizeForDpi(p.width, p.height, s.style, s.ex_style, p.menu != 0, dpi);
+  int x = ScaleToDpi(p.left, dpi);
+  int y = ScaleToDpi(p.top, dpi);
   if (data.start_position == kStartCentred) {
-    const POINT at = CentredOnScreen(p.width, p.height);
+    const POINT at = CentredOnScreen(size.cx, size.cy);
     x = at.x;
     y = at.y;
   }
-  HWND hwnd = CreateWindowExA(s.ex_style, kWindowClass, data.caption.c_str(), s.style, x, y, p.width,
-                              p.height, owner, reinterpret_cast<HMENU>(p.menu), GetModuleHandleA(nullptr),
-                              control.get());
+  HWND hwnd = CreateWindowExA(s.ex_style, kWindowClass, data.caption.c_str(), s.style, x, y, size.cx, size.cy,
+                              owner, reinterpret_cast<HMENU>(p.menu), GetModuleHandleA(nullptr), control.get());
   if (hwnd == nullptr) return nullptr;
   control->created = true;
+  SetProgramIcon(hwnd);
   if (!data.close_button) ApplyCloseButton(hwnd, data);
   return control.release();
 }

@@ -51,6 +51,39 @@ static_assert(sizeof(TypedEvent) == 220, "220-byte typed event record");
 static_assert(offsetof(TypedEvent, has_value) == 208, "has-value field");
 static_assert(offsetof(TypedEvent, value) == 212, "value field");
 
+// Events of a window's own unit.
+enum WindowEvent : int32_t {
+  kWindowCreated = 0,
+  kWindowMayClose = 1,
+  kWindowDestroyed = 2,
+  kWindowMoved = 3,
+  kWindowResized = 4,
+  kWindowActivated = 5,
+  kWindowDeactivated = 6,
+  kWindowFirstActivation = 8,
+  kWindowTrayNotification = 9,
+  kWindowShown = 10,
+  kWindowHidden = 11,
+  kWindowCloseRequest = 12,
+};
+
+// Common events of every unit (raised by the window's message filter and the
+// controls).
+enum CommonEvent : int32_t {
+  kEventLeftDown = -1,
+  kEventLeftUp = -2,
+  kEventLeftDoubleClick = -3,
+  kEventRightDown = -4,
+  kEventRightUp = -5,
+  kEventMouseMove = -6,
+  kEventGotFocus = -7,
+  kEventLostFocus = -8,
+  kEventKeyDown = -9,
+  kEventKeyUp = -10,
+  kEventCharacter = -11,
+  kEventWheel = -12,
+};
+
 constexpr uint32_t kTagReferencePair = 0x00010003;  // passed as both payload words
 
 // The application's handler table: index i is the handler at offset 4 * i.

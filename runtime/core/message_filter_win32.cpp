@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "runtime/commands/window_type.h"
 #include "runtime/core/control_object.h"
 #include "runtime/core/events.h"
 #include "runtime/core/message_filter.h"
@@ -13,6 +12,7 @@
 #include "runtime/core/runtime_state.h"
 #include "runtime/core/unit_types.h"
 #include "runtime/core/window_loading.h"
+#include "runtime/core/window_unit_data.h"
 
 namespace rt {
 namespace {

@@ -1,6 +1,6 @@
 #include "runtime/core/program_path.h"
 
-#include "runtime/commands/codepage936.h"
+#include "runtime/core/codepage936.h"
 
 namespace rt {
 

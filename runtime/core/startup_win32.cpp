@@ -1,6 +1,7 @@
 #include "runtime/core/startup.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <ole2.h>
 
 #include "runtime/core/foreign_functions.h"
@@ -51,6 +52,13 @@ int32_t CountHandlers(const void* code_base) {
   return count;
 }
 
+// The standard controls of common controls version 6 (visual styles, chosen
+// by the program's manifest), registered before the first window is made.
+void RegisterCommonControls() {
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+}
+
 bool AnyWindowLive() {
   for (const Window& window : Runtime().windows) {
     if (LoadedWindowHandle(window) != 0) return true;
@@ -77,6 +85,7 @@ void InitialiseRuntime(const ProgramInfo& info) {
   SplitProgramPath(path, &state.program_directory, &state.program_file_name);
   if (!state.program_directory.empty()) SetCurrentDirectoryA(state.program_directory.c_str());
 
+  RegisterCommonControls();
   state.hidden_owner = reinterpret_cast<uintptr_t>(CreateHiddenOwner());
   state.window_thread = GetCurrentThreadId();
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "runtime/commands/window_type.h"
 #include "runtime/core/control_object.h"
+#include "runtime/core/display_scale.h"
 #include "runtime/core/events.h"
 #include "runtime/core/message_loop.h"
 #include "runtime/core/runtime_state.h"
@@ -11,6 +11,7 @@
 #include "runtime/core/window_loading.h"
 #include "runtime/core/window_loading_platform.h"
 #include "runtime/core/window_ops.h"
+#include "runtime/core/window_unit_data.h"
 
 namespace rt {
 namespace {
@@ -52,7 +53,7 @@ int64_t OwnTypeProperty(Window& window, int32_t index, int64_t fallback) {
 }
 
 ControlObject* CreateUnit(Window& window, UnitRecord& unit, uintptr_t parent, uint32_t child_id,
-                          uintptr_t menu) {
+                          uintptr_t menu, int32_t dpi) {
   const UnitTypeDescriptor* type = TypeOf(unit);
   if (type == nullptr || type->query == nullptr) return nullptr;
   auto create = reinterpret_cast<CreateOp>(type->query(kOpCreate));
@@ -64,10 +65,14 @@ ControlObject* CreateUnit(Window& window, UnitRecord& unit, uintptr_t parent, ui
   p.style = ((unit.flags & kFlagDisabled) ? WS_DISABLED : 0u) | ((unit.flags & kFlagTabStop) ? WS_TABSTOP : 0u);
   p.child_id = child_id;
   p.menu = menu;
-  p.left = unit.left;
-  p.top = unit.top;
-  p.width = unit.width;
-  p.height = unit.height;
+  // A control's place in the client area grows with the screen's DPI; the
+  // window's own unit turns its outer size for the DPI itself, as only its
+  // type knows its frame.
+  const bool in_client = &unit != &window.record.units.front();
+  p.left = in_client ? ScaleToDpi(unit.left, dpi) : unit.left;
+  p.top = in_client ? ScaleToDpi(unit.top, dpi) : unit.top;
+  p.width = in_client ? ScaleToDpi(unit.width, dpi) : unit.width;
+  p.height = in_client ? ScaleToDpi(unit.height, dpi) : unit.height;
   p.window = &window;
   p.unit_id = unit.id;
   ControlObject* control = create(p);
@@ -200,7 +205,8 @@ void AbandonLoad(Window& window) {
 // created (the caller abandons the load).
 bool BuildWindow(Window& window, LoadedWindow* loaded, uintptr_t owner) {
   std::vector<UnitRecord>& units = window.record.units;
-  ControlObject* own = CreateUnit(window, units.front(), owner, 0, loaded->menu);
+  const int32_t dpi = SystemDpi();
+  ControlObject* own = CreateUnit(window, units.front(), owner, 0, loaded->menu, dpi);
   if (own == nullptr) return false;
   units.front().live = own;
   const uintptr_t parent = own->hwnd;
@@ -210,7 +216,7 @@ bool BuildWindow(Window& window, LoadedWindow* loaded, uintptr_t owner) {
   for (size_t i = units.size(); i-- > 1;) {
     UnitRecord& unit = units[i];
     if (unit.IsMenuItem()) continue;
-    ControlObject* control = CreateUnit(window, unit, parent, child_id, 0);
+    ControlObject* control = CreateUnit(window, unit, parent, child_id, 0, dpi);
     if (control == nullptr) return false;
     unit.live = control;
     child_id += kChildIdStep;

@@ -9,6 +9,41 @@
 
 namespace rt {
 
+// The window type's property numbers (PropertyIndex = 8 + number).
+enum WindowTypeProperty : int32_t {
+  kWindowCaption = 0,
+  kWindowBorderStyle = 1,
+  kWindowBackgroundColour = 2,
+  kWindowBackgroundPicture = 3,
+  kWindowPictureMode = 4,
+  kWindowByteBlock13 = 5,
+  kWindowProperty14 = 6,
+  kWindowControlBox = 7,
+  kWindowMaximiseButton = 8,
+  kWindowMinimiseButton = 9,
+  kWindowStartPosition = 10,
+  kWindowCloseButton = 11,
+  kWindowByteBlock20 = 12,
+  kWindowEnterMovesFocus = 13,
+  kWindowEscapeCloses = 14,
+  kWindowF1OpensHelp = 15,
+  kWindowHelpFile = 16,
+  kWindowHelpTopic = 17,
+  kWindowOwnTaskbarWindow = 18,
+  kWindowDragByBody = 19,
+  kWindowProperty28 = 20,
+  kWindowAlwaysOnTop = 21,
+  kWindowProperty30 = 22,
+  kWindowText31 = 23,
+  kWindowPropertyCount = 24,
+};
+
+// Values of kWindowStartPosition.
+constexpr int32_t kStartNormal = 0;
+constexpr int32_t kStartCentred = 1;
+constexpr int32_t kStartMinimised = 2;
+constexpr int32_t kStartMaximised = 3;
+
 // Data of a higher version cannot be read.
 constexpr int32_t kWindowUnitDataVersion = 6;
 

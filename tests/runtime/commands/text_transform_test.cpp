@@ -8,7 +8,7 @@
 #include <limits>
 #include <string>
 
-#include "runtime/commands/codepage936.h"
+#include "runtime/core/codepage936.h"
 #include "runtime/core/heap.h"
 
 namespace rt {

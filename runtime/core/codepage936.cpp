@@ -1,4 +1,4 @@
-#include "runtime/commands/codepage936.h"
+#include "runtime/core/codepage936.h"
 
 namespace rt {
 
