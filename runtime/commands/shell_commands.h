@@ -36,6 +36,43 @@ enum ShellWaitResult : int32_t {
   kShellWaitFailed = 3,    // started, but there is no process to wait for
 };
 
+// A start that hands the started program to the caller, so that one thread
+// can keep several programs going:
+// (verb int?, file text, parameters text?, working folder text?, show mode
+// int?, handle variable (address of the caller's 32-bit variable)) -> int,
+// one of ProgramStartResult. The handle is stored only for kProgramStarted
+// (0 otherwise); the caller waits with WaitForPrograms and closes it with
+// CloseProgram. A stop waits for the start to finish instead of cutting it
+// off; a stop requested before the call starts nothing.
+void StartProgram(ArgValue* result, int32_t argc, ArgValue* args);
+
+enum ProgramStartResult : int32_t {
+  kProgramNotStarted = 0,  // the shell could not start the file
+  kProgramStarted = 1,     // running; its handle is in the variable
+  kProgramUnwaitable = 2,  // started, but there is no process to wait for
+};
+
+// (count int, handles (address of `count` 32-bit handles), limit in
+// milliseconds int? (omitted or negative: no limit)) -> int: the index of a
+// program that has ended, -1 when none ended within the limit, -3 when the
+// wait failed (a bad handle, no handles, more than 63). A safe point: a
+// worker asked to stop ends here and its programs run on. On the window
+// thread the program's windows keep answering meanwhile.
+void WaitForPrograms(ArgValue* result, int32_t argc, ArgValue* args);
+
+// (handle int, exit code variable (address of the caller's 32-bit
+// variable)) -> bool: true when the program has ended; its exit code is
+// then stored.
+void ProgramExitCode(ArgValue* result, int32_t argc, ArgValue* args);
+
+// (handle int) -> bool: ends a program from StartProgram that is still
+// running (a program past the time its caller gives it) and waits a
+// little for it to be gone; true when it has ended.
+void EndProgram(ArgValue* result, int32_t argc, ArgValue* args);
+
+// (handle int): closes a handle from StartProgram; 0 is ignored.
+void CloseProgram(ArgValue* result, int32_t argc, ArgValue* args);
+
 // The platform-free rules of the arguments, in the order of the arguments.
 // The verb by number: 1 "edit", 2 "explore", 3 "find", 4 "open", 5 "print";
 // omitted, 0 or any other number gives null (the file's default verb).

@@ -100,7 +100,19 @@ void ExecuteShellVerb(ArgValue*, int32_t argc, ArgValue* args) {
                 ShellShowCode(argc, args));
 }
 
-void ExecuteShellVerbAndWait(ArgValue* result, int32_t argc, ArgValue* args) {
+namespace {
+
+// Handles are 32-bit values on every Windows, sign-extended on 64-bit.
+HANDLE HandleFromInt(int32_t value) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(value)); }
+
+int32_t* IntVariable(int32_t argc, const ArgValue* args, int32_t i) {
+  return argc > i && !args[i].IsOmitted() ? reinterpret_cast<int32_t*>(args[i].AsAddress()) : nullptr;
+}
+
+// The start shared by the commands that wait: the process handle goes to
+// *process (null when there is none to wait for).
+ProgramStartResult StartWithShell(int32_t argc, const ArgValue* args, HANDLE* process) {
+  *process = nullptr;
   ThreadSafePoint();  // a worker asked to stop starts nothing more
   SHELLEXECUTEINFOA info = {};
   info.cbSize = sizeof info;
@@ -110,37 +122,103 @@ void ExecuteShellVerbAndWait(ArgValue* result, int32_t argc, ArgValue* args) {
   info.lpParameters = ShellParameters(argc, args);
   info.lpDirectory = ShellWorkingFolder(argc, args);
   info.nShow = ShellShowCode(argc, args);
-  if (!ShellExecuteExA(&info)) {
-    SetInt(result, kShellNotStarted);
-    return;
+  {
+    // The shell and the loader hold process-wide locks in here.
+    StopDeferral deferral;
+    if (!ShellExecuteExA(&info)) return kProgramNotStarted;
+    if (info.hProcess == nullptr) return kProgramUnwaitable;
+    HoldWorkerHandle(reinterpret_cast<uintptr_t>(info.hProcess), HeldHandleKind::kKernelObject);
   }
-  if (info.hProcess == nullptr) {
-    SetInt(result, kShellWaitFailed);
-    return;
+  *process = info.hProcess;
+  return kProgramStarted;
+}
+
+void CloseStarted(HANDLE process) {
+  ReleaseWorkerHandle(reinterpret_cast<uintptr_t>(process));
+  CloseHandle(process);
+}
+
+}  // namespace
+
+void ExecuteShellVerbAndWait(ArgValue* result, int32_t argc, ArgValue* args) {
+  HANDLE process = nullptr;
+  switch (StartWithShell(argc, args, &process)) {
+    case kProgramNotStarted: SetInt(result, kShellNotStarted); return;
+    case kProgramUnwaitable: SetInt(result, kShellWaitFailed); return;
+    case kProgramStarted: break;
   }
   int32_t outcome = kShellWaitFailed;
-  switch (WaitForObjectOrStop(reinterpret_cast<uintptr_t>(info.hProcess),
-                              ShellWaitLimit(argc, args))) {
+  switch (WaitForObjectOrStop(reinterpret_cast<uintptr_t>(process), ShellWaitLimit(argc, args))) {
     case WaitOutcome::kSignalled: {
       DWORD code = 0;
-      if (GetExitCodeProcess(info.hProcess, &code)) {
+      if (GetExitCodeProcess(process, &code)) {
         outcome = kShellProgramEnded;
-        if (argc >= 7 && !args[6].IsOmitted() && args[6].AsAddress() != 0) {
-          *reinterpret_cast<int32_t*>(args[6].AsAddress()) = static_cast<int32_t>(code);
-        }
+        if (int32_t* variable = IntVariable(argc, args, 6)) *variable = static_cast<int32_t>(code);
       }
       break;
     }
     case WaitOutcome::kTimedOut: outcome = kShellTimedOut; break;
-    case WaitOutcome::kStopRequested:
-      CloseHandle(info.hProcess);
-      ThreadSafePoint();  // ends the worker; the program runs on
-      SetInt(result, kShellWaitFailed);
-      return;
+    case WaitOutcome::kStopRequested: ThreadSafePoint(); break;  // ends the worker; the program runs on
     case WaitOutcome::kFailed: break;
   }
-  CloseHandle(info.hProcess);
+  CloseStarted(process);
   SetInt(result, outcome);
+}
+
+void StartProgram(ArgValue* result, int32_t argc, ArgValue* args) {
+  int32_t* variable = IntVariable(argc, args, 5);
+  HANDLE process = nullptr;
+  const ProgramStartResult started = StartWithShell(argc, args, &process);
+  if (variable != nullptr) {
+    *variable = static_cast<int32_t>(reinterpret_cast<intptr_t>(process));
+  } else if (process != nullptr) {
+    CloseStarted(process);  // nobody to hand it to
+  }
+  SetInt(result, started);
+}
+
+void WaitForPrograms(ArgValue* result, int32_t argc, ArgValue* args) {
+  const int32_t count = argc >= 1 ? args[0].AsInt() : 0;
+  const auto* handles = argc >= 2 ? reinterpret_cast<const int32_t*>(args[1].AsAddress()) : nullptr;
+  if (count <= 0 || count >= MAXIMUM_WAIT_OBJECTS || handles == nullptr) {
+    SetInt(result, kWaitFailed);
+    return;
+  }
+  uintptr_t objects[MAXIMUM_WAIT_OBJECTS];
+  for (int32_t i = 0; i < count; ++i) objects[i] = reinterpret_cast<uintptr_t>(HandleFromInt(handles[i]));
+  const uint32_t limit = argc >= 3 && !args[2].IsOmitted() && args[2].AsInt() >= 0
+                             ? static_cast<uint32_t>(args[2].AsInt())
+                             : INFINITE;
+  const int32_t answer = WaitForAnyOrStop(objects, static_cast<uint32_t>(count), limit);
+  if (answer == kWaitStopRequested) ThreadSafePoint();  // held handles are closed for the worker
+  SetInt(result, answer == kWaitStopRequested ? kWaitFailed : answer);
+}
+
+void ProgramExitCode(ArgValue* result, int32_t argc, ArgValue* args) {
+  const HANDLE process = HandleFromInt(argc >= 1 ? args[0].AsInt() : 0);
+  int32_t* variable = IntVariable(argc, args, 1);
+  DWORD code = 0;
+  const bool ended = process != nullptr && WaitForSingleObject(process, 0) == WAIT_OBJECT_0 &&
+                     GetExitCodeProcess(process, &code);
+  if (ended && variable != nullptr) *variable = static_cast<int32_t>(code);
+  SetInt(result, ended ? 1 : 0);
+}
+
+void EndProgram(ArgValue* result, int32_t argc, ArgValue* args) {
+  const HANDLE process = HandleFromInt(argc >= 1 ? args[0].AsInt() : 0);
+  constexpr DWORD kEndWaitMs = 2000;
+  constexpr UINT kEndedExitCode = 1;
+  bool ended = false;
+  if (process != nullptr) {
+    if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) TerminateProcess(process, kEndedExitCode);
+    ended = WaitForSingleObject(process, kEndWaitMs) == WAIT_OBJECT_0;
+  }
+  SetInt(result, ended ? 1 : 0);
+}
+
+void CloseProgram(ArgValue*, int32_t argc, ArgValue* args) {
+  const HANDLE process = HandleFromInt(argc >= 1 ? args[0].AsInt() : 0);
+  if (process != nullptr) CloseStarted(process);
 }
 
 }  // namespace rt

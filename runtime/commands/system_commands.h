@@ -12,8 +12,28 @@ namespace rt {
 void RemoveFile(ArgValue* result, int32_t argc, ArgValue* args);
 // (path text) -> int: attributes AND 0x37, or -1 when the path cannot be read.
 void FileAttributes(ArgValue* result, int32_t argc, ArgValue* args);
+// (path text) -> int64: the file's size in bytes; -1 when there is no such
+// file (a folder included).
+void FileSize(ArgValue* result, int32_t argc, ArgValue* args);
+// (path text, content text) -> bool: the file holds the text's bytes and
+// nothing else (made or replaced).
+void WriteTextFile(ArgValue* result, int32_t argc, ArgValue* args);
+// (from text, to text) -> bool: the file is renamed, replacing a file of the
+// new name.
+void RenameFile(ArgValue* result, int32_t argc, ArgValue* args);
+// () -> text: what the program was started with, as a drop would deliver it
+// (one item as it is, several each followed by CR LF); empty for none.
+void ProgramArgument(ArgValue* result, int32_t argc, ArgValue* args);
 // () -> text: the program directory (a new copy; empty when there is none).
 void ProgramFolder(ArgValue* result, int32_t argc, ArgValue* args);
+// () -> int: milliseconds since the system started (wraps after 49 days;
+// differences stay right across the wrap).
+void TickCount(ArgValue* result, int32_t argc, ArgValue* args);
+// () -> int: the number of processors the program may use (at least 1).
+void ProcessorCount(ArgValue* result, int32_t argc, ArgValue* args);
+// (name text) -> text: the value of the environment variable (empty when
+// it is not set).
+void EnvironmentVariable(ArgValue* result, int32_t argc, ArgValue* args);
 // (milliseconds int): sleeps the calling thread; negative counts as 0.
 void Pause(ArgValue* result, int32_t argc, ArgValue* args);
 // (): handles the window thread's waiting messages, up to a quit message.

@@ -3,12 +3,16 @@
 #include <tlhelp32.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "runtime/commands/drop_target.h"
 #include "runtime/commands/system_commands.h"
 #include "runtime/commands/system_rules.h"
 #include "runtime/core/control_object.h"
+#include "runtime/core/heap.h"
 #include "runtime/core/requests.h"
+#include "runtime/core/runtime_state.h"
 
 namespace rt {
 namespace {
@@ -54,6 +58,80 @@ HWND MessageBoxOwner(int32_t argc, const ArgValue* args) {
 void RemoveFile(ArgValue* result, int32_t argc, ArgValue* args) {
   const char* path = argc >= 1 ? args[0].AsText() : nullptr;
   SetInt(result, DeleteFileA(path != nullptr ? path : "") != 0 ? 1 : 0);
+}
+
+void FileSize(ArgValue* result, int32_t argc, ArgValue* args) {
+  const char* path = argc >= 1 ? args[0].AsText() : nullptr;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  int64_t size = -1;
+  if (GetFileAttributesExA(path != nullptr ? path : "", GetFileExInfoStandard, &data) &&
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    size = (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  }
+  std::memcpy(result->payload, &size, 8);
+}
+
+void WriteTextFile(ArgValue* result, int32_t argc, ArgValue* args) {
+  const char* path = argc >= 1 ? args[0].AsText() : nullptr;
+  const char* text = argc >= 2 ? args[1].AsText() : nullptr;
+  const DWORD length = text != nullptr ? static_cast<DWORD>(std::strlen(text)) : 0;
+  const HANDLE file = CreateFileA(path != nullptr ? path : "", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    SetInt(result, 0);
+    return;
+  }
+  DWORD written = 0;
+  const bool ok = length == 0 || (WriteFile(file, text, length, &written, nullptr) && written == length);
+  SetInt(result, CloseHandle(file) && ok ? 1 : 0);
+}
+
+void RenameFile(ArgValue* result, int32_t argc, ArgValue* args) {
+  const char* from = argc >= 1 ? args[0].AsText() : nullptr;
+  const char* to = argc >= 2 ? args[1].AsText() : nullptr;
+  const BOOL moved = MoveFileExA(from != nullptr ? from : "", to != nullptr ? to : "",
+                                 MOVEFILE_REPLACE_EXISTING);
+  SetInt(result, moved ? 1 : 0);
+}
+
+void TickCount(ArgValue* result, int32_t, ArgValue*) {
+  SetInt(result, static_cast<int32_t>(GetTickCount()));
+}
+
+void ProcessorCount(ArgValue* result, int32_t, ArgValue*) {
+  DWORD_PTR process_mask = 0;
+  DWORD_PTR system_mask = 0;
+  int32_t count = 0;
+  if (GetProcessAffinityMask(GetCurrentProcess(), &process_mask, &system_mask)) {
+    for (; process_mask != 0; process_mask &= process_mask - 1) ++count;
+  }
+  if (count == 0) {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    count = static_cast<int32_t>(info.dwNumberOfProcessors);
+  }
+  SetInt(result, count > 0 ? count : 1);
+}
+
+void EnvironmentVariable(ArgValue* result, int32_t argc, ArgValue* args) {
+  const char* name = argc >= 1 ? args[0].AsText() : nullptr;
+  char* text = nullptr;
+  if (name != nullptr && *name != '\0') {
+    const DWORD n = GetEnvironmentVariableA(name, nullptr, 0);
+    if (n > 1) {
+      std::string value(n, '\0');
+      const DWORD got = GetEnvironmentVariableA(name, &value[0], n);
+      if (got > 0 && got < n) {
+        value.resize(got);
+        text = NewText(value.c_str());
+      }
+    }
+  }
+  SetAddress(result, text);
+}
+
+void ProgramArgument(ArgValue* result, int32_t, ArgValue*) {
+  SetAddress(result, NewText(FileListText(Runtime().program_arguments).c_str()));
 }
 
 void FileAttributes(ArgValue* result, int32_t argc, ArgValue* args) {

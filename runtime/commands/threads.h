@@ -22,4 +22,11 @@ void StartThread(ArgValue* result, int32_t argc, ArgValue* args);
 // The handle stays open.
 void KillThread(ArgValue* result, int32_t argc, ArgValue* args);
 
+// (subroutine, argument int?) -> bool. Hands the subroutine (one
+// pointer-sized parameter) to the window thread, which runs it with the
+// argument when it next handles its messages; returns at once, never waits
+// for the window thread. False when it cannot be handed over (the program is
+// shutting down).
+void RunOnWindowThread(ArgValue* result, int32_t argc, ArgValue* args);
+
 }  // namespace rt

@@ -4,6 +4,7 @@
 
 #include "runtime/commands/threads.h"
 #include "runtime/core/thread_stop.h"
+#include "runtime/core/window_thread_call.h"
 
 namespace rt {
 namespace {
@@ -35,6 +36,12 @@ void StartThread(ArgValue* result, int32_t argc, ArgValue* args) {
 void KillThread(ArgValue* result, int32_t argc, ArgValue* args) {
   const intptr_t handle = argc >= 1 ? static_cast<intptr_t>(args[0].AsInt()) : 0;
   SetBool(result, StopThread(static_cast<uintptr_t>(handle)));
+}
+
+void RunOnWindowThread(ArgValue* result, int32_t argc, ArgValue* args) {
+  const uintptr_t routine = argc >= 1 ? args[0].AsAddress() : 0;
+  const uintptr_t argument = argc >= 2 && !args[1].IsOmitted() ? args[1].AsAddress() : 0;
+  SetBool(result, PostToWindowThread(reinterpret_cast<WindowThreadRoutine>(routine), argument));
 }
 
 }  // namespace rt

@@ -7,7 +7,9 @@
 namespace rt {
 
 void CloseFind(uintptr_t handle) {
-  if (handle != 0) FindClose(reinterpret_cast<HANDLE>(handle));
+  if (handle == 0) return;
+  ReleaseWorkerHandle(handle);
+  FindClose(reinterpret_cast<HANDLE>(handle));
 }
 
 char* FindFile(const char* pattern, int32_t mask, int32_t all_files, uintptr_t* handle) {
@@ -23,6 +25,8 @@ char* FindFile(const char* pattern, int32_t mask, int32_t all_files, uintptr_t* 
     HANDLE h = FindFirstFileA(pattern, &entry);
     if (h == INVALID_HANDLE_VALUE) return nullptr;
     *handle = reinterpret_cast<uintptr_t>(h);
+    // Closed by the runtime should a stop end a worker inside the search.
+    HoldWorkerHandle(*handle, HeldHandleKind::kFileSearch);
     have_entry = true;
   } else if (*handle == 0) {
     return nullptr;

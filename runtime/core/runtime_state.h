@@ -40,6 +40,9 @@ struct RuntimeState {
   std::string program_file_name;
   std::string module_directory;
   uint32_t program_words[3] = {};  // program-info words 0, 1 and 2 (+1)
+  // The command-line arguments the program was started with (the program's
+  // own name not included), in the ANSI code page.
+  std::vector<std::string> program_arguments;
 
   // The runtime's hidden owner window (class "_KL_HideOwner") and the
   // thread that owns every window.

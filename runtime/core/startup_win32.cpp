@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
+#include <shellapi.h>
 
+#include "runtime/core/ansi_path.h"
 #include "runtime/core/foreign_functions.h"
 #include "runtime/core/events.h"
 #include "runtime/core/heap.h"
@@ -17,6 +19,7 @@
 #include "runtime/core/shutdown.h"
 #include "runtime/core/window_loading.h"
 #include "runtime/core/window_ops.h"
+#include "runtime/core/window_thread_call.h"
 
 namespace rt {
 namespace {
@@ -26,6 +29,10 @@ constexpr char kHiddenOwnerClass[] = "_KL_HideOwner";
 LRESULT CALLBACK HiddenOwnerProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   // A worker's ExitProgram: the shutdown runs here, on the window thread.
   if (message == kShutdownRequest) ExitProgram(static_cast<int32_t>(wparam));
+  if (message == kWindowThreadCall) {
+    RunWindowThreadCall(static_cast<uintptr_t>(wparam), static_cast<uintptr_t>(lparam));
+    return 0;
+  }
   return DefWindowProcA(hwnd, message, wparam, lparam);
 }
 
@@ -50,6 +57,18 @@ int32_t CountHandlers(const void* code_base) {
   int32_t count = 0;
   while (handlers != nullptr && handlers[count] != nullptr) ++count;
   return count;
+}
+
+// The arguments after the program's own name, read wide so that a name
+// outside the code page can still be turned into one the program can use.
+std::vector<std::string> CommandLineArguments() {
+  std::vector<std::string> arguments;
+  int count = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (argv == nullptr) return arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(AnsiPath(argv[i]));
+  LocalFree(argv);
+  return arguments;
 }
 
 // The standard controls of common controls version 6 (visual styles, chosen
@@ -83,6 +102,7 @@ void InitialiseRuntime(const ProgramInfo& info) {
   char path[MAX_PATH + 1] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   SplitProgramPath(path, &state.program_directory, &state.program_file_name);
+  state.program_arguments = CommandLineArguments();
   if (!state.program_directory.empty()) SetCurrentDirectoryA(state.program_directory.c_str());
 
   RegisterCommonControls();

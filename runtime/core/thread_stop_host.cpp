@@ -10,6 +10,9 @@ bool StopRequested() { return false; }
 
 void ThreadSafePoint() {}
 
+StopDeferral::StopDeferral() = default;
+StopDeferral::~StopDeferral() = default;
+
 bool PauseOrStop(uint32_t ms) {
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
   return true;

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <vector>
 
+#include "runtime/core/message_loop.h"
 #include "runtime/core/runtime_state.h"
 #include "runtime/core/thread_stop.h"
 
@@ -22,6 +24,15 @@ struct WorkerControl {
   HANDLE stop_event = nullptr;  // manual reset, set with `stop`
   std::atomic<bool> stop{false};
   int32_t stoppers = 0;  // StopThread calls at work on this block (under the lock)
+  // Open StopDeferral scopes of the worker.
+  std::atomic<int32_t> deferrals{0};
+  // Handles the worker holds across safe points. Touched by the worker while
+  // it runs, and by a stopper only once the worker has been ended.
+  struct Held {
+    uintptr_t handle;
+    HeldHandleKind kind;
+  };
+  std::vector<Held> held;
 };
 
 namespace {
@@ -40,6 +51,17 @@ WorkerControl* CurrentWorker() {
   auto* control = static_cast<WorkerControl*>(TlsGetValue(slot));
   SetLastError(saved);
   return control;
+}
+
+void CloseHeldHandles(WorkerControl* control) {
+  for (const WorkerControl::Held& h : control->held) {
+    if (h.kind == HeldHandleKind::kFileSearch) {
+      FindClose(reinterpret_cast<HANDLE>(h.handle));
+    } else {
+      CloseHandle(reinterpret_cast<HANDLE>(h.handle));
+    }
+  }
+  control->held.clear();
 }
 
 DWORD WINAPI WorkerStart(LPVOID argument) {
@@ -83,7 +105,8 @@ BOOL CALLBACK CloseOneBox(HWND window, LPARAM) {
 
 // Waits for the worker to end, closing its message boxes and answering
 // messages other threads send to this one (a worker writing a property of a
-// window of this thread waits for that). False when it did not end in time.
+// window of this thread waits for that). False when it did not end in time:
+// a second, or longer while the worker is inside a StopDeferral.
 bool WaitForWorkerEnd(WorkerControl* control) {
   const DWORD start = GetTickCount();
   for (;;) {
@@ -97,7 +120,11 @@ bool WaitForWorkerEnd(WorkerControl* control) {
     } else if (r == WAIT_FAILED) {
       return false;
     }
-    if (GetTickCount() - start >= kSafePointWaitMs) return false;
+    const DWORD waited = GetTickCount() - start;
+    if (waited >= kDeferredStopLimitMs) return false;
+    if (waited >= kSafePointWaitMs && control->deferrals.load(std::memory_order_acquire) == 0) {
+      return false;
+    }
   }
 }
 
@@ -109,7 +136,36 @@ bool StopRequested() {
 }
 
 void ThreadSafePoint() {
-  if (StopRequested()) ExitThread(kStoppedExitCode);
+  WorkerControl* control = CurrentWorker();
+  if (control == nullptr || !control->stop.load(std::memory_order_acquire)) return;
+  if (control->deferrals.load(std::memory_order_acquire) != 0) return;
+  CloseHeldHandles(control);
+  ExitThread(kStoppedExitCode);
+}
+
+StopDeferral::StopDeferral() {
+  if (WorkerControl* control = CurrentWorker()) control->deferrals.fetch_add(1, std::memory_order_acq_rel);
+}
+
+StopDeferral::~StopDeferral() {
+  if (WorkerControl* control = CurrentWorker()) control->deferrals.fetch_sub(1, std::memory_order_acq_rel);
+}
+
+void HoldWorkerHandle(uintptr_t handle, HeldHandleKind kind) {
+  WorkerControl* control = CurrentWorker();
+  if (control == nullptr || handle == 0) return;
+  // Deferred: an allocation must not be cut off while it holds the heap.
+  StopDeferral deferral;
+  control->held.push_back({handle, kind});
+}
+
+void ReleaseWorkerHandle(uintptr_t handle) {
+  WorkerControl* control = CurrentWorker();
+  if (control == nullptr || handle == 0) return;
+  std::vector<WorkerControl::Held>& held = control->held;
+  held.erase(std::remove_if(held.begin(), held.end(),
+                            [handle](const WorkerControl::Held& h) { return h.handle == handle; }),
+             held.end());
 }
 
 bool PauseOrStop(uint32_t ms) {
@@ -137,6 +193,39 @@ WaitOutcome WaitForObjectOrStop(uintptr_t object, uint32_t ms) {
       return WaitOutcome::kTimedOut;
     default:
       return WaitOutcome::kFailed;
+  }
+}
+
+int32_t WaitForAnyOrStop(const uintptr_t* objects, uint32_t count, uint32_t ms) {
+  HANDLE handles[MAXIMUM_WAIT_OBJECTS];
+  if (count == 0 || count >= MAXIMUM_WAIT_OBJECTS) return kWaitFailed;
+  for (uint32_t i = 0; i < count; ++i) handles[i] = reinterpret_cast<HANDLE>(objects[i]);
+  if (const WorkerControl* control = CurrentWorker()) {
+    handles[count] = control->stop_event;
+    const DWORD r = WaitForMultipleObjects(count + 1, handles, FALSE, ms);
+    if (r < WAIT_OBJECT_0 + count) return static_cast<int32_t>(r - WAIT_OBJECT_0);
+    if (r == WAIT_OBJECT_0 + count) return kWaitStopRequested;
+    return r == WAIT_TIMEOUT ? kWaitTimedOut : kWaitFailed;
+  }
+  if (GetCurrentThreadId() != Runtime().window_thread) {
+    const DWORD r = WaitForMultipleObjects(count, handles, FALSE, ms);
+    if (r < WAIT_OBJECT_0 + count) return static_cast<int32_t>(r - WAIT_OBJECT_0);
+    return r == WAIT_TIMEOUT ? kWaitTimedOut : kWaitFailed;
+  }
+  // The window thread keeps its windows answering: paint, input to windows
+  // that are enabled, the close request, and messages sent by workers.
+  const DWORD start = GetTickCount();
+  for (;;) {
+    DWORD left = ms;
+    if (ms != INFINITE) {
+      const DWORD waited = GetTickCount() - start;
+      left = waited >= ms ? 0 : ms - waited;
+    }
+    const DWORD r = MsgWaitForMultipleObjects(count, handles, FALSE, left, QS_ALLINPUT);
+    if (r < WAIT_OBJECT_0 + count) return static_cast<int32_t>(r - WAIT_OBJECT_0);
+    if (r == WAIT_TIMEOUT) return kWaitTimedOut;
+    if (r != WAIT_OBJECT_0 + count) return kWaitFailed;
+    ProcessWaitingMessages();
   }
 }
 
@@ -213,9 +302,10 @@ bool StopThread(uintptr_t handle) {
   }
   if (!WaitForWorkerEnd(control)) {
     // No safe point in time (a long foreign call or a loop that calls
-    // nothing): it is ended where it stands, as for any other thread.
+    // nothing): it is ended where it stands, as for any other thread, and
+    // what it held is closed for it.
     answer = TerminateThread(control->thread, kStoppedExitCode) != 0;
-    WaitForSingleObject(control->thread, 50);
+    if (WaitForSingleObject(control->thread, 1000) == WAIT_OBJECT_0) CloseHeldHandles(control);
   }
   std::lock_guard<std::mutex> lock(state.workers_lock);
   --control->stoppers;

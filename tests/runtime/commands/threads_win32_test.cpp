@@ -127,6 +127,27 @@ DWORD WINAPI SpinWithoutSafePoint(LPVOID) {
   for (;;) g_seen.steps.fetch_add(1, std::memory_order_relaxed);
 }
 
+// Holds an event across safe points, then sits in a stretch that must not be
+// cut off (as a program start is) for longer than a stop waits for a safe
+// point, then calls commands.
+std::atomic<HANDLE> g_held{nullptr};
+DWORD WINAPI HoldThenDefer(LPVOID) {
+  const HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HoldWorkerHandle(reinterpret_cast<uintptr_t>(event), HeldHandleKind::kKernelObject);
+  g_held = event;
+  {
+    const StopDeferral deferral;
+    g_seen.ready = true;
+    Sleep(1500);
+    g_seen.after = true;
+  }
+  ArgValue args[2] = {ArgValue::Text("abc"), ArgValue::Int(1)};
+  for (;;) {
+    FreeMemory(const_cast<char*>(CallCoreCommand(LeftOfText, 2, args).AsText()));
+    ++g_seen.steps;
+  }
+}
+
 DWORD WINAPI SearchForever(LPVOID folder) {
   const std::string pattern = static_cast<const char*>(folder) + std::string("\\*");
   uintptr_t search = 0;
@@ -198,6 +219,20 @@ std::atomic<DWORD> g_worker_id{0};
 DWORD WINAPI RecordIdAndParameter(LPVOID parameter) {
   g_worker_id = GetCurrentThreadId();
   return RecordParameter(parameter);
+}
+
+TEST_F(ThreadsTest, AStopWaitsOutAStretchThatMustNotBeCutAndClosesWhatTheWorkerHeld) {
+  int32_t handle = 0;
+  ArgValue args[3] = {Subroutine(HoldThenDefer), ArgValue::Int(0), VariableRef(&handle)};
+  ASSERT_TRUE(Start(args, 3));
+  ASSERT_TRUE(WaitUntil([] { return g_seen.ready.load(); }));
+  EXPECT_TRUE(Kill(handle));
+  EXPECT_TRUE(g_seen.after) << "the stretch ran to its end";
+  EXPECT_EQ(0, g_seen.steps.load()) << "and the worker ended at its next safe point";
+  EXPECT_EQ(kStopped, ExitCode(AsHandle(handle)));
+  DWORD flags = 0;
+  EXPECT_FALSE(GetHandleInformation(g_held.load(), &flags)) << "the event it held is closed";
+  CloseHandle(AsHandle(handle));
 }
 
 TEST_F(ThreadsTest, StartWithTheSubroutineAloneClosesTheHandle) {

@@ -2,8 +2,11 @@
 // itself what it was given: its exact command line, current directory, show
 // mode, whether its window is visible, and its arguments as the platform's
 // parser reads them (in code page 936); then it writes the output file its
-// arguments name. <name>.control beside it may hold "sleep MS" (before the
-// output is written) and "exit CODE".
+// arguments name. <name>.control beside it, or <first argument>.control
+// beside the file it is given (the decoder's voice file: orders for one
+// file of a batch), may hold "sleep MS" (before the
+// output is written), "exit CODE" and "silent" (write no output, as a
+// decoder that refuses a file and still exits 0).
 #include <windows.h>
 #include <shellapi.h>
 
@@ -100,12 +103,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
   int exit_code = 0;
   DWORD sleep_ms = 0;
   bool found = false;
-  const std::string control = ReadWhole((base + L".control").c_str(), &found);
+  std::string control = ReadWhole((base + L".control").c_str(), &found);
+  if (argc >= 2) control += ReadWhole((std::wstring(argv[1]) + L".control").c_str(), &found);
   if (const char* p = std::strstr(control.c_str(), "sleep ")) sleep_ms = std::strtoul(p + 6, nullptr, 10);
   if (const char* p = std::strstr(control.c_str(), "exit ")) exit_code = std::atoi(p + 5);
   if (sleep_ms > 0) Sleep(sleep_ms);
+  const bool silent = std::strstr(control.c_str(), "silent") != nullptr;
 
-  if (decoder && argc >= 3) {
+  if (silent) {
+    Log("silent");
+  } else if (decoder && argc >= 3) {
     WriteWhole(argv[2], "pcm of " + ToCodePage936(argv[1]));
   } else if (!decoder && argc >= 3) {
     std::string input = "<none>";
@@ -118,6 +125,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     Log("input=" + input);
     WriteWhole(argv[argc - 1], "mp3 of [" + input + "]");
   }
+  // Which run ended: runs going at once append to the same log.
+  Log("ended=" + (argc >= 2 ? ToCodePage936(argv[1]) : std::string()));
   LocalFree(argv);
   Log("end=" + Clock());
   return exit_code;
