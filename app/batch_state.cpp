@@ -19,6 +19,9 @@ void ReleaseBatchTexts() {
   batch.voice_base_names.clear();
 }
 
-void CleanUpBatchState() { ReleaseBatchTexts(); }
+void CleanUpBatchState() {
+  ReleaseBatchTexts();
+  Batch().job.reset();
+}
 
 }  // namespace app

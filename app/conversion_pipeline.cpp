@@ -1,7 +1,6 @@
 #include "app/conversion_pipeline.h"
 
-#include <cstdint>
-
+#include "app/converter.h"
 #include "resources/constant_data.h"
 #include "runtime/commands/text_commands.h"
 #include "runtime/core/heap.h"
@@ -19,34 +18,100 @@ std::string TakeText(const rt::ArgValue& value) {
   return copy;
 }
 
+// A decoding reason names the voice file in a single-file message.
+bool NamesVoiceFile(Failure failure) {
+  return failure == Failure::kDecodeFailed || failure == Failure::kDecodeTimedOut;
+}
+
 }  // namespace
 
-SingleFilePlan PlanSingleFile(const char* voice_path, const char* program_folder) {
-  const std::string p = voice_path != nullptr ? voice_path : "";
+ConversionPlan PlanSingleFile(const char* voice_path, const char* program_folder) {
   const std::string d = program_folder != nullptr ? program_folder : "";
   // A path of four bytes or fewer leaves an empty base: the files are then
   // ".pcm" and ".mp3" in the current directory.
   rt::ArgValue length_args[1] = {rt::ArgValue::Text(voice_path)};
   const int32_t length = rt::CallCoreCommand(rt::TextLength, 1, length_args).AsInt();
   rt::ArgValue left_args[2] = {rt::ArgValue::Text(voice_path), rt::ArgValue::Int(length - kSuffixBytes)};
-  SingleFilePlan plan;
-  plan.base = TakeText(rt::CallCoreCommand(rt::LeftOfText, 2, left_args));
+  const std::string base = TakeText(rt::CallCoreCommand(rt::LeftOfText, 2, left_args));
+  ConversionPlan plan;
+  plan.voice = voice_path != nullptr ? voice_path : "";
   plan.decoder = DecoderPath(d);
   plan.encoder = EncoderPath(d);
-  plan.decoder_parameters = SingleDecoderParameters(p, plan.base);
-  plan.pcm = plan.base + ".pcm";
-  plan.mp3 = plan.base + ".mp3";
+  plan.decoder_parameters = SingleDecoderParameters(plan.voice, base);
+  plan.pcm = base + ".pcm";
+  plan.encoder_input = plan.pcm;
+  plan.mp3 = base + ".mp3";
   return plan;
 }
 
-std::string SingleFileReport(const SingleFilePlan& plan, const ConverterRun& decoder,
-                             const ConverterRun& encoder, bool output_exists) {
-  if (!decoder.started) return res::kConstantData.cannot_start + plan.decoder;
-  if (!encoder.started) return res::kConstantData.cannot_start + plan.encoder;
-  if (!output_exists) return res::kConstantData.not_produced + plan.mp3;
-  return res::kConstantData.converted;
+ConversionPlan PlanBatchFile(const std::string& voice, const std::string& name, const std::string& d,
+                             const std::string& account) {
+  ConversionPlan plan;
+  plan.voice = voice;
+  plan.decoder = DecoderPath(d);
+  plan.encoder = EncoderPath(d);
+  plan.decoder_parameters = BatchDecoderParameters(voice, d, name);
+  plan.pcm = d + "\\out\\" + name + ".pcm";
+  // The encoder is told the same file with forward slashes.
+  plan.encoder_input = d + "/out/" + name + ".pcm";
+  plan.mp3 = d + "\\out\\" + account + "\\" + name + ".mp3";
+  return plan;
 }
 
-bool MayStillRun(const ConverterRun& run) { return run.started && !run.ended; }
+std::string EncoderParameters(const ConversionPlan& plan, const std::string& rate) {
+  return EncoderParametersFor(rate, plan.encoder_input, plan.mp3);
+}
+
+Failure JudgeDecoder(const StageOutcome& decoder, int64_t pcm_size) {
+  if (!decoder.started) return Failure::kDecoderNotStarted;
+  if (decoder.timed_out) return Failure::kDecodeTimedOut;
+  if (decoder.waited && decoder.exit_code != 0) return Failure::kDecodeFailed;
+  return pcm_size > 0 ? Failure::kNone : Failure::kDecodeFailed;
+}
+
+Failure JudgeEncoder(const StageOutcome& encoder, int64_t mp3_size) {
+  if (!encoder.started) return Failure::kEncoderNotStarted;
+  if (encoder.timed_out) return Failure::kNotProduced;
+  if (encoder.waited && encoder.exit_code != 0) return Failure::kNotProduced;
+  return mp3_size > 0 ? Failure::kNone : Failure::kNotProduced;
+}
+
+std::string FailureReason(const ConversionPlan& plan, Failure failure) {
+  const res::ConstantData& c = res::kConstantData;
+  switch (failure) {
+    case Failure::kNone: return std::string();
+    case Failure::kDecoderNotStarted: return c.cannot_start + plan.decoder;
+    case Failure::kDecodeFailed: return c.decode_failed;
+    case Failure::kDecodeTimedOut: return c.decode_timed_out;
+    case Failure::kEncoderNotStarted: return c.cannot_start + plan.encoder;
+    case Failure::kNotProduced: return c.not_produced + plan.mp3;
+  }
+  return std::string();
+}
+
+std::string FailureLine(const ConversionPlan& plan, Failure failure) {
+  return plan.voice + res::kConstantData.colon + FailureReason(plan, failure);
+}
+
+std::string SingleFileReport(const ConversionPlan& plan, Failure failure, bool intermediate_left) {
+  const res::ConstantData& c = res::kConstantData;
+  if (failure == Failure::kNone && !intermediate_left) return c.converted;
+  std::string report = failure == Failure::kNone ? std::string(c.converted) : c.failed + FailureReason(plan, failure);
+  if (NamesVoiceFile(failure)) report += c.colon + plan.voice;
+  if (intermediate_left) report += "\r\n" + (c.intermediate_left + plan.pcm);
+  return report;
+}
+
+std::string BatchSummary(int32_t converted, const std::vector<std::string>& reasons,
+                         const std::string& failure_list_path) {
+  const res::ConstantData& c = res::kConstantData;
+  if (reasons.empty()) return c.converted;
+  std::string summary = c.summary_done + std::to_string(converted) + c.summary_failed +
+                        std::to_string(reasons.size()) + c.summary_end;
+  for (size_t i = 0; i < reasons.size() && i < kFailuresShown; ++i) summary += "\r\n" + reasons[i];
+  if (reasons.size() > kFailuresShown) summary += "\r\n……";
+  summary += "\r\n" + (c.failure_list + failure_list_path);
+  return summary;
+}
 
 }  // namespace app

@@ -1,38 +1,82 @@
-// The single-file conversion: the names and command lines of one run, and
-// what the user is told afterwards.
+// One voice file through the two converter programs: where its files go,
+// the command lines, how each stage is judged, and what the user is told.
 #pragma once
 
+#include <cstdint>
 #include <string>
-
-#include "app/converter.h"
+#include <vector>
 
 namespace app {
 
-// Everything of one single-file run that the path and the program folder
-// decide; the encoder's parameters wait for the sample rate, which is read
-// only when the encoder starts.
-struct SingleFilePlan {
-  std::string base;                // the voice file's path without its last four bytes
+// Everything of one conversion that the paths decide. The encoder's
+// parameters wait for the sample rate, which is read only when it starts.
+struct ConversionPlan {
+  std::string voice;               // the voice file
   std::string decoder;             // executable paths
   std::string encoder;
   std::string decoder_parameters;
   std::string pcm;                 // intermediate file, removed afterwards
+  std::string encoder_input;       // the same file as the encoder is told it
   std::string mp3;                 // output file
 };
 
-// `voice_path` is the path box content, `program_folder` the program
-// folder (null is the empty text for both).
-SingleFilePlan PlanSingleFile(const char* voice_path, const char* program_folder);
+// The single-file form: `voice_path` is the path box content, its files lie
+// beside it (the path without its last four bytes, then ".pcm" and ".mp3").
+// `program_folder` holds the programs. Null is the empty text for both.
+ConversionPlan PlanSingleFile(const char* voice_path, const char* program_folder);
 
-// The message that ends the run. Success needs both programs started and
-// the output file present; otherwise the message names the program that
-// could not be started, or the file that was not made. An encoder that was
-// never run counts as not started.
-std::string SingleFileReport(const SingleFilePlan& plan, const ConverterRun& decoder,
-                             const ConverterRun& encoder, bool output_exists);
+// The batch form: the voice file `voice`, its settled base name `name`, the
+// program folder `d` and the account `account`.
+ConversionPlan PlanBatchFile(const std::string& voice, const std::string& name, const std::string& d,
+                             const std::string& account);
 
-// Whether a run leaves a program that may still be working: one that was
-// started but not seen to end.
-bool MayStillRun(const ConverterRun& run);
+// The encoder's parameters with the sample rate text `rate` (verbatim).
+std::string EncoderParameters(const ConversionPlan& plan, const std::string& rate);
+
+// How a conversion ended.
+enum class Failure {
+  kNone,                // the MP3 was written by this conversion
+  kDecoderNotStarted,   // the decoder could not be started
+  kDecodeFailed,        // it ended with an error, or wrote nothing
+  kDecodeTimedOut,      // it did not end within its bound: the encoder was not started
+  kEncoderNotStarted,
+  kNotProduced,         // the encoder did not write the MP3 (or not within its bound)
+};
+
+// What a stage's program did, as far as it could be seen.
+struct StageOutcome {
+  bool started = false;    // the program could be started
+  bool waited = false;     // it could be waited for (there was a process)
+  bool timed_out = false;  // it was still running at its bound
+  uint32_t exit_code = 0;  // valid when waited for and not timed out
+};
+
+// Whether the decoder produced what the encoder needs: it ended with exit
+// code 0 (or could not be waited for) and left a non-empty intermediate file
+// (`pcm_size`, -1 when there is none). Decoders exist that exit 0 after
+// refusing a file and write nothing, so the file decides as much as the code.
+Failure JudgeDecoder(const StageOutcome& decoder, int64_t pcm_size);
+// Whether the encoder wrote the MP3: ended with 0 and a non-empty file of
+// `mp3_size` bytes (an MP3 from an earlier run has been set aside before).
+Failure JudgeEncoder(const StageOutcome& encoder, int64_t mp3_size);
+
+// The reason as a batch lists it after the voice file: "无法启动：<program>",
+// "解码失败", "解码超时", "没有生成：<mp3>"; empty for kNone.
+std::string FailureReason(const ConversionPlan& plan, Failure failure);
+
+// The message that ends a single-file run: "转换成功", or "转换失败，" and
+// the reason (a decoding reason names the voice file). When the intermediate
+// file could not be removed, a second line names it.
+std::string SingleFileReport(const ConversionPlan& plan, Failure failure, bool intermediate_left);
+
+// The end of a batch. `reasons` holds the reason of every file that failed,
+// in collection order, as "<voice file>：<reason>" lines.
+std::string BatchSummary(int32_t converted, const std::vector<std::string>& reasons,
+                         const std::string& failure_list_path);
+// How many failed files the message lists before pointing to the list file.
+constexpr size_t kFailuresShown = 10;
+
+// A line of the report and of the failure list: "<voice file>：<reason>".
+std::string FailureLine(const ConversionPlan& plan, Failure failure);
 
 }  // namespace app

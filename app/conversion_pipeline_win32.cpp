@@ -4,80 +4,102 @@
 #include <cstdint>
 #include <string>
 
+#include "app/batch_state.h"
 #include "app/conversion_pipeline.h"
-#include "app/converter.h"
+#include "app/file_conversion.h"
 #include "app/handlers.h"
+#include "app/owned_text.h"
+#include "app/user_message.h"
+#include "app/source_selection.h"
 #include "app/window_ids.h"
+#include "resources/constant_data.h"
 #include "runtime/commands/edit_box.h"
+#include "runtime/commands/shell_commands.h"
 #include "runtime/commands/system_commands.h"
-#include "runtime/core/heap.h"
 #include "runtime/core/property_access.h"
+#include "runtime/core/thread_stop.h"
 #include "runtime/core/values.h"
 
 namespace app {
 namespace {
 
 constexpr int32_t kContent = rt::kFirstTypeProperty + rt::kEditContent;
-// Left for a program that could not be waited for, before its files are touched.
-constexpr int32_t kUnwaitedPauseMs = 2000;
-constexpr int32_t kNoFile = -1;
-constexpr int32_t kFolderAttribute = 0x10;
-
-class OwnedText {
- public:
-  explicit OwnedText(const char* text) : text_(const_cast<char*>(text)) {}
-  ~OwnedText() { rt::FreeMemory(text_); }
-  OwnedText(const OwnedText&) = delete;
-  OwnedText& operator=(const OwnedText&) = delete;
-  const char* get() const { return text_; }
-  std::string str() const { return text_ != nullptr ? text_ : ""; }
-
- private:
-  char* text_;
-};
+// Given to a program that cannot be waited for, before its files are looked at.
+constexpr uint32_t kUnwaitedPauseMs = 2000;
+constexpr int32_t kRecheckMs = 50;
 
 const char* ReadContent(uint32_t control) {
   return reinterpret_cast<const char*>(static_cast<intptr_t>(rt::ReadProperty(kMainWindow, control, kContent, -1)));
 }
 
-bool IsFile(const std::string& path) {
-  rt::ArgValue args[1] = {rt::ArgValue::Text(path.c_str())};
-  const int32_t attributes = rt::CallCoreCommand(rt::FileAttributes, 1, args).AsInt();
-  return attributes != kNoFile && (attributes & kFolderAttribute) == 0;
+std::string ReadSampleRate() { return OwnedText(ReadContent(kSampleRateBox)).str(); }
+
+bool IsFile(const char* path) {
+  rt::ArgValue arg = rt::ArgValue::Text(path);
+  return rt::CallCoreCommand(rt::FileSize, 1, &arg).AsInt64() >= 0;
+}
+
+uint32_t Now() { return static_cast<uint32_t>(rt::CallCoreCommand(rt::TickCount, 0, nullptr).AsInt()); }
+
+// The main window takes no input while a conversion runs on its thread;
+// its messages are still handled, so it paints and can be closed.
+class MainWindowBusy {
+ public:
+  MainWindowBusy() {
+    Batch().single_conversion_running = true;
+    rt::WriteProperty(kMainWindow, 0, rt::kPropDisabled, -1, 1, 0);
+  }
+  ~MainWindowBusy() {
+    rt::WriteProperty(kMainWindow, 0, rt::kPropDisabled, -1, 0, 0);
+    Batch().single_conversion_running = false;
+  }
+  MainWindowBusy(const MainWindowBusy&) = delete;
+  MainWindowBusy& operator=(const MainWindowBusy&) = delete;
+};
+
+// Runs the conversion to its end, waiting for each program in turn.
+void RunToEnd(FileConversion* conversion) {
+  conversion->Start();
+  while (!conversion->done()) {
+    int32_t handle = conversion->process();
+    rt::ArgValue args[3] = {rt::ArgValue::Int(1), rt::ArgValue::Address(&handle, rt::kTagInt),
+                            rt::ArgValue::Int(static_cast<int32_t>(conversion->MillisecondsLeft(Now())))};
+    if (rt::CallLibraryCommand(rt::WaitForPrograms, 3, args).AsInt() == rt::kWaitFailed) {
+      // Not to be waited for after all: looked at again shortly, until its bound.
+      rt::ArgValue pause = rt::ArgValue::Int(kRecheckMs);
+      rt::CallCoreCommand(rt::Pause, 1, &pause);
+    }
+    conversion->Advance(Now());
+  }
 }
 
 }  // namespace
 
 bool ConvertSingleFile(const rt::EventWord*, int32_t, int64_t*) {
-  SingleFilePlan plan;
+  if (Batch().single_conversion_running) return false;
+  ConversionPlan plan;
   {
     const OwnedText path(ReadContent(kPathBox));
+    // Nothing is started for a path box that names no voice file.
+    if (!IsVoiceFilePath(path.get())) {
+      Tell(res::kConstantData.choose_folder_or_file);
+      return false;
+    }
+    if (!IsFile(path.get())) {
+      Tell(res::kConstantData.missing_voice_file + path.str());
+      return false;
+    }
     const OwnedText folder(rt::CallCoreCommand(rt::ProgramFolder, 0, nullptr).AsText());
     plan = PlanSingleFile(path.get(), folder.get());
   }
 
-  // Each start waits for its program, so the encoder never reads a
-  // half-written intermediate file. Without a decoder there is nothing for
-  // the encoder to read, so it is not started.
-  const ConverterRun decoded = RunConverter(plan.decoder.c_str(), plan.decoder_parameters.c_str());
-  ConverterRun encoded;
-  if (decoded.started) {
-    const OwnedText rate(ReadContent(kSampleRateBox));
-    encoded = RunConverter(plan.encoder.c_str(), SingleEncoderParameters(rate.str(), plan.base).c_str());
+  const ConversionSettings settings = {Batch().converter_limit_ms, kUnwaitedPauseMs, ReadSampleRate};
+  FileConversion conversion(plan, settings);
+  {
+    const MainWindowBusy busy;
+    RunToEnd(&conversion);
   }
-  // Both programs have ended when they could be waited for; only one that
-  // could not be is given time before its files are removed and checked.
-  if (MayStillRun(decoded) || MayStillRun(encoded)) {
-    rt::ArgValue pause[1] = {rt::ArgValue::Int(kUnwaitedPauseMs)};
-    rt::CallCoreCommand(rt::Pause, 1, pause);
-  }
-  TerminateConsoleHost();
-  rt::ArgValue remove[1] = {rt::ArgValue::Text(plan.pcm.c_str())};
-  rt::CallCoreCommand(rt::RemoveFile, 1, remove);
-
-  const std::string report = SingleFileReport(plan, decoded, encoded, IsFile(plan.mp3));
-  rt::ArgValue box[2] = {rt::ArgValue::Text(report.c_str()), rt::ArgValue::Int(0)};
-  rt::CallCoreCommand(rt::ShowMessageBox, 2, box);
+  Tell(SingleFileReport(plan, conversion.failure(), conversion.intermediate_left()));
   return false;
 }
 

@@ -1,10 +1,12 @@
 #include "app/converter.h"
 
-#include "runtime/commands/codepage936.h"
+#include "runtime/core/codepage936.h"
 
 namespace app {
 
 std::string QuoteArgument(const std::string& path) {
+  // An empty argument must still be one, or the ones after it move up.
+  if (path.empty()) return "\"\"";
   if (path.find_first_of(" \t\"") == std::string::npos) return path;
   std::string quoted = "\"";
   size_t backslashes = 0;
@@ -48,8 +50,13 @@ std::string SingleDecoderParameters(const std::string& p, const std::string& bas
   return QuoteArgument(p) + " " + QuoteArgument(base + ".pcm");
 }
 
+std::string EncoderParametersFor(const std::string& rate, const std::string& input,
+                                 const std::string& output) {
+  return EncoderOptions(rate) + QuoteArgument(input) + " " + QuoteArgument(output);
+}
+
 std::string SingleEncoderParameters(const std::string& rate, const std::string& base) {
-  return EncoderOptions(rate) + QuoteArgument(base + ".pcm") + " " + QuoteArgument(base + ".mp3");
+  return EncoderParametersFor(rate, base + ".pcm", base + ".mp3");
 }
 
 std::string BatchDecoderParameters(const std::string& p, const std::string& d,
@@ -61,8 +68,7 @@ std::string BatchDecoderParameters(const std::string& p, const std::string& d,
 // backslashes; both name the same folder.
 std::string BatchEncoderParameters(const std::string& rate, const std::string& d,
                                    const std::string& account, const std::string& name) {
-  return EncoderOptions(rate) + QuoteArgument(d + "/out/" + name + ".pcm") + " " +
-         QuoteArgument(d + "\\out\\" + account + "\\" + name + ".mp3");
+  return EncoderParametersFor(rate, d + "/out/" + name + ".pcm", d + "\\out\\" + account + "\\" + name + ".mp3");
 }
 
 }  // namespace app

@@ -32,24 +32,28 @@ std::string BatchDecoderParameters(const std::string& p, const std::string& d,
                                    const std::string& name);
 std::string BatchEncoderParameters(const std::string& rate, const std::string& d,
                                    const std::string& account, const std::string& name);
-
-struct ConverterRun {
-  bool started = false;     // the shell could start the program
-  bool ended = false;       // it ended within the limit (exit_code is valid)
-  uint32_t exit_code = 0;
-};
+// The encoder's options with the rate, then its input and output paths.
+std::string EncoderParametersFor(const std::string& rate, const std::string& input,
+                                 const std::string& output);
 
 // Windows builds only. Starts `executable` through the shell ("open", hidden
-// window, the current directory) with `parameters` and waits until it has
-// ended, at most `limit_ms`. On a worker the wait ends the thread when a
-// stop is requested, and nothing further is started.
-ConverterRun RunConverter(const char* executable, const char* parameters,
-                          uint32_t limit_ms = kConverterLimitMs);
+// window, the current directory) with `parameters` and returns at once with
+// one of the shell library's ProgramStartResult values; for a started
+// program its handle goes to *handle, to wait for with WaitForPrograms and to
+// close with CloseConverter. A worker asked to stop starts nothing.
+int32_t StartConverter(const char* executable, const char* parameters, int32_t* handle);
+// The exit code of a program that has ended; false while it runs.
+bool ConverterExitCode(int32_t handle, uint32_t* exit_code);
+void CloseConverter(int32_t handle);
+// Ends a converter that has run past its bound; true once it is gone.
+bool EndConverter(int32_t handle);
 // Terminates the first process named "Console Window Host", if any.
 void TerminateConsoleHost();
 // Id of the first process whose executable name equals `name` exactly, or -1.
 int32_t FindProcessIdByName(const char* name);
 // True when the platform reports the process terminated (exit code 0).
 bool TerminateProcessById(int32_t process_id);
+// Closes a handle of the platform's (through the foreign-function table).
+void CloseHandleOf(uintptr_t handle);
 
 }  // namespace app

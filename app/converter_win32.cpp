@@ -8,6 +8,7 @@
 #include "runtime/commands/system_rules.h"
 #include "runtime/core/foreign_functions.h"
 #include "runtime/core/heap.h"
+#include "runtime/core/thread_stop.h"
 
 namespace app {
 namespace {
@@ -24,23 +25,35 @@ constexpr int32_t kShowHidden = 1;
 
 }  // namespace
 
-ConverterRun RunConverter(const char* executable, const char* parameters, uint32_t limit_ms) {
-  int32_t exit_code = 0;
-  rt::ArgValue args[7] = {
+int32_t StartConverter(const char* executable, const char* parameters, int32_t* handle) {
+  *handle = 0;
+  rt::ArgValue args[6] = {
       rt::ArgValue::Int(kVerbOpen),
       rt::ArgValue::Text(executable),
       rt::ArgValue::Text(parameters),
       rt::ArgValue::Omitted(),  // the current directory, which is the program folder
       rt::ArgValue::Int(kShowHidden),
-      rt::ArgValue::Int(static_cast<int32_t>(limit_ms)),
-      rt::ArgValue::Address(&exit_code, rt::kTagInt),
+      rt::ArgValue::Address(handle, rt::kTagInt),
   };
-  const rt::ArgValue answer = rt::CallLibraryCommand(rt::ExecuteShellVerbAndWait, 7, args);
-  ConverterRun run;
-  run.started = answer.AsInt() != rt::kShellNotStarted;
-  run.ended = answer.AsInt() == rt::kShellProgramEnded;
-  if (run.ended) run.exit_code = static_cast<uint32_t>(exit_code);
-  return run;
+  return rt::CallLibraryCommand(rt::StartProgram, 6, args).AsInt();
+}
+
+bool ConverterExitCode(int32_t handle, uint32_t* exit_code) {
+  int32_t code = 0;
+  rt::ArgValue args[2] = {rt::ArgValue::Int(handle), rt::ArgValue::Address(&code, rt::kTagInt)};
+  if (rt::CallLibraryCommand(rt::ProgramExitCode, 2, args).AsInt() == 0) return false;
+  *exit_code = static_cast<uint32_t>(code);
+  return true;
+}
+
+bool EndConverter(int32_t handle) {
+  rt::ArgValue arg = rt::ArgValue::Int(handle);
+  return rt::CallLibraryCommand(rt::EndProgram, 1, &arg).AsInt() != 0;
+}
+
+void CloseConverter(int32_t handle) {
+  rt::ArgValue arg = rt::ArgValue::Int(handle);
+  rt::CallLibraryCommand(rt::CloseProgram, 1, &arg);
 }
 
 void TerminateConsoleHost() {
@@ -68,6 +81,9 @@ int32_t FindProcessIdByName(const char* name) {
 }
 
 bool TerminateProcessById(int32_t process_id) {
+  // The handle must not be lost between its opening and its closing, so a
+  // stop waits for the three calls.
+  const rt::StopDeferral deferral;
   const uintptr_t process = rt::CallForeign<uintptr_t>(kOpenProcess, kUnitLocation, 1,
                                                        static_cast<uint32_t>(1), int32_t{0},
                                                        static_cast<uint32_t>(process_id));
@@ -76,6 +92,10 @@ bool TerminateProcessById(int32_t process_id) {
                                                       process, static_cast<uint32_t>(0));
   rt::CallForeign<int32_t>(kCloseHandle, kUnitLocation, 3, process);
   return terminated == 1;
+}
+
+void CloseHandleOf(uintptr_t handle) {
+  if (handle != 0) rt::CallForeign<int32_t>(kCloseHandle, kUnitLocation, 4, handle);
 }
 
 }  // namespace app

@@ -1,7 +1,12 @@
 // The handlers of the two windows that belong to no other part of the
 // application, and the ids of what they touch.
+#include "app/batch_conversion.h"
 #include "app/batch_state.h"
+#include "app/converter.h"
 #include "app/handlers.h"
+#include "app/owned_text.h"
+#include "app/source_selection.h"
+#include "app/user_message.h"
 #include "app/window_ids.h"
 #include "resources/constant_data.h"
 #include "runtime/commands/control_commands.h"
@@ -19,6 +24,13 @@ void StopWorker() {
   rt::ArgValue* arg = &handle;
   // Ignored: with no batch started the handle is 0 and nothing is stopped.
   rt::CallLibraryCommand(rt::KillThread, 1, arg);
+}
+
+void ForgetWorker() {
+  BatchState& batch = Batch();
+  if (batch.worker_thread_handle == 0) return;
+  CloseHandleOf(batch.worker_thread_handle);
+  batch.worker_thread_handle = 0;
 }
 
 void BringMainWindowToFront() {
@@ -41,10 +53,16 @@ bool OnMainWindowCreated(const rt::EventWord*, int32_t, int64_t*) {
   rt::ArgValue load[3] = {rt::MakeControlRef(kAccountListWindow, 0, rt::kTypeWindow), rt::ArgValue::Omitted(),
                           rt::ArgValue::Bool(false)};
   rt::CallCoreCommand(rt::LoadWindowCommand, 3, load);
+
+  // A folder or voice file the program was started with (a double-click in
+  // the shell's "Open with") is taken as if it had been dropped.
+  const OwnedText argument(rt::CallCoreCommand(rt::ProgramArgument, 0, nullptr).AsText());
+  if (!argument.empty()) TakeSource(argument.get());
   return false;
 }
 
 bool OnMainWindowCloseQuery(const rt::EventWord*, int32_t, int64_t*) {
+  // The worker has ended before the clean-up frees what it works from.
   StopWorker();
   rt::ExitProgram(0);
 }
@@ -52,9 +70,8 @@ bool OnMainWindowCloseQuery(const rt::EventWord*, int32_t, int64_t*) {
 bool OnStopClick(const rt::EventWord*, int32_t, int64_t*) {
   // The button stays enabled and the handle is kept: a second press, or a
   // press with no batch running, stops nothing and says the same.
-  StopWorker();
-  rt::ArgValue box[2] = {rt::ArgValue::Text(res::kConstantData.stopped), rt::ArgValue::Int(0)};
-  rt::CallCoreCommand(rt::ShowMessageBox, 2, box);
+  StopBatch();
+  Tell(res::kConstantData.stopped);
   return false;
 }
 
@@ -70,6 +87,7 @@ bool OnAccountListMouseDown(const rt::EventWord*, int32_t, int64_t*) {
 }
 
 bool OnAccountListCloseQuery(const rt::EventWord*, int32_t, int64_t* value) {
+  ++Batch().listing_serial;  // a listing still running ends with the window
   rt::WriteProperty(kAccountListWindow, 0, rt::kPropVisible, -1, 0, 0);
   rt::WriteProperty(kAccountListWindow, 0, rt::kPropDisabled, -1, 1, 0);
   BringMainWindowToFront();

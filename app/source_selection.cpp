@@ -29,11 +29,17 @@ bool EndsInEither(const char* text, int32_t count, const char* first, const char
   return same;
 }
 
+}  // namespace
+
+bool IsQqDataFolderPath(const char* path) {
+  return EndsInEither(path, kFolderNameBytes, res::kConstantData.mobile_qq, res::kConstantData.mobile_qq);
+}
+
 bool IsVoiceFilePath(const char* path) {
   return EndsInEither(path, kSuffixBytes, res::kConstantData.slk, res::kConstantData.amr);
 }
 
-}  // namespace
+bool HasUnusableCharacter(const char* path) { return path != nullptr && std::strchr(path, '?') != nullptr; }
 
 bool IsDataFolderPath(const char* path) {
   return EndsInEither(path, kFolderNameBytes, res::kConstantData.mobile_qq, res::kConstantData.micro_msg);

@@ -2,8 +2,11 @@
 // Both leave the chosen path in the path box and make the matching
 // conversion button usable, or empty the box and say what is wanted.
 #include <cstdint>
+#include <string>
 
 #include "app/handlers.h"
+#include "app/owned_text.h"
+#include "app/user_message.h"
 #include "app/source_selection.h"
 #include "app/window_ids.h"
 #include "resources/constant_data.h"
@@ -19,20 +22,6 @@ namespace {
 
 constexpr int32_t kPathBoxContent = rt::kFirstTypeProperty + rt::kEditContent;
 
-// A text handed to us by a command or a property read: freed when done.
-class OwnedText {
- public:
-  explicit OwnedText(const char* text) : text_(const_cast<char*>(text)) {}
-  ~OwnedText() { rt::FreeMemory(text_); }
-  OwnedText(const OwnedText&) = delete;
-  OwnedText& operator=(const OwnedText&) = delete;
-  const char* get() const { return text_; }
-  bool empty() const { return text_ == nullptr || text_[0] == '\0'; }
-
- private:
-  char* text_;
-};
-
 void SetPathBox(const char* text) {
   rt::WriteProperty(kMainWindow, kPathBox, kPathBoxContent, -1, reinterpret_cast<intptr_t>(text), 0);
 }
@@ -41,10 +30,13 @@ void SetUsable(uint32_t button, bool usable) {
   rt::WriteProperty(kMainWindow, button, rt::kPropDisabled, -1, usable ? 0 : 1, 0);
 }
 
-// One OK button, no icon, the default caption, no owner.
-void Tell(const char* message) {
-  rt::ArgValue args[2] = {rt::ArgValue::Text(message), rt::ArgValue::Int(0)};
-  rt::CallCoreCommand(rt::ShowMessageBox, 2, args);
+// A refused choice leaves nothing to convert: the box is emptied and
+// neither conversion button stays usable.
+void Refuse(const std::string& message) {
+  SetPathBox(nullptr);
+  SetUsable(kBatchConvertButton, false);
+  SetUsable(kConvertOneButton, false);
+  Tell(message);
 }
 
 }  // namespace
@@ -54,8 +46,7 @@ bool OnBrowseClick(const rt::EventWord*, int32_t, int64_t*) {
   // A cancelled dialog gives the empty text and is refused like any other folder.
   const OwnedText path(rt::CallLibraryCommand(rt::BrowseForFolder, 1, &title).AsText());
   if (!IsDataFolderPath(path.get())) {
-    SetPathBox(nullptr);
-    Tell(res::kConstantData.choose_folder);
+    Refuse(res::kConstantData.choose_folder);
     return false;
   }
   SetPathBox(path.get());
@@ -66,27 +57,34 @@ bool OnBrowseClick(const rt::EventWord*, int32_t, int64_t*) {
   return false;
 }
 
-bool OnItemDropped(const rt::EventWord* args, int32_t count, int64_t*) {
-  // The text comes by reference; the drop target keeps and frees it.
-  const char* dropped = nullptr;
-  if (count >= 1 && args[0] != 0) dropped = *reinterpret_cast<char* const*>(args[0]);
-
-  switch (ClassifyDroppedText(dropped)) {
+void TakeSource(const char* text) {
+  const SourceKind kind = ClassifyDroppedText(text);
+  if (kind != SourceKind::kRefused && HasUnusableCharacter(text)) {
+    Refuse(res::kConstantData.unusable_name + std::string(text));
+    return;
+  }
+  switch (kind) {
     case SourceKind::kRefused:
-      SetPathBox(nullptr);
-      Tell(res::kConstantData.choose_folder_or_file);
+      Refuse(res::kConstantData.choose_folder_or_file);
       break;
     case SourceKind::kDataFolder:
-      SetPathBox(dropped);
+      SetPathBox(text);
       SetUsable(kBatchConvertButton, true);
       SetUsable(kConvertOneButton, false);
       break;
     case SourceKind::kVoiceFile:
-      SetPathBox(dropped);
+      SetPathBox(text);
       SetUsable(kConvertOneButton, true);
       SetUsable(kBatchConvertButton, false);
       break;
   }
+}
+
+bool OnItemDropped(const rt::EventWord* args, int32_t count, int64_t*) {
+  // The text comes by reference; the drop target keeps and frees it.
+  const char* dropped = nullptr;
+  if (count >= 1 && args[0] != 0) dropped = *reinterpret_cast<char* const*>(args[0]);
+  TakeSource(dropped);
   return false;
 }
 

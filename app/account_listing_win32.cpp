@@ -1,0 +1,105 @@
+// The batch button: the account list window is shown and filled with the
+// accounts of the folder in the path box.
+#include <string>
+#include <vector>
+
+#include "app/account_listing.h"
+#include "app/batch_state.h"
+#include "app/file_search.h"
+#include "app/handlers.h"
+#include "app/owned_text.h"
+#include "app/path_text.h"
+#include "app/source_selection.h"
+#include "app/window_ids.h"
+#include "runtime/commands/control_commands.h"
+#include "runtime/commands/edit_box.h"
+#include "runtime/commands/system_commands.h"
+#include "runtime/core/property_access.h"
+#include "runtime/core/unit_record.h"
+#include "runtime/core/values.h"
+
+namespace app {
+namespace {
+
+constexpr int32_t kPathBoxContent = rt::kFirstTypeProperty + rt::kEditContent;
+
+rt::ArgValue AccountList() { return rt::MakeControlRef(kAccountListWindow, kAccountList, rt::kTypeListBox); }
+
+void ClearAccountList() {
+  rt::ArgValue list = AccountList();
+  rt::CallCoreCommand(rt::ListBoxClear, 1, &list);
+}
+
+void AddAccount(const std::string& name) {
+  rt::ArgValue args[2] = {AccountList(), rt::ArgValue::Text(name.c_str())};
+  rt::CallCoreCommand(rt::ListBoxAddItem, 2, args);
+}
+
+// Calls `visit` with every subfolder name that does not begin with "."
+// and `between` after every entry the search returns; stops when `between`
+// says so.
+template <class Visit, class Between>
+void ForEachSubfolder(const std::string& folder, Visit visit, Between between) {
+  const std::string base = WithSeparator(folder);
+  FileSearch search;
+  for (std::string name = search.First(base + "*.*", kFoldersOnly); !name.empty(); name = search.Next()) {
+    if (name[0] != '.') visit(base, name);
+    if (!between()) return;
+  }
+}
+
+// The QQ accounts: handling pending events after each entry keeps the list
+// window answering while a large folder is read. The user may close it,
+// press the batch button again or choose an account meanwhile; each of
+// those overtakes this listing, which then stops.
+void FillQqAccounts(const std::string& folder, uint32_t listing) {
+  ClearAccountList();
+  ForEachSubfolder(
+      folder,
+      [](const std::string&, const std::string& name) {
+        if (IsAllDigits(name.c_str())) AddAccount(name);
+      },
+      [listing] {
+        rt::CallCoreCommand(rt::ProcessPendingEvents, 0, nullptr);
+        return Batch().listing_serial == listing;
+      });
+}
+
+void FillWeChatAccounts(const std::string& folder) {
+  std::vector<std::string> names;
+  ListSubfolders(folder, &names, false);
+  for (const std::string& name : names) {
+    if (IsWeChatAccountName(name)) AddAccount(name);
+  }
+}
+
+}  // namespace
+
+int32_t ListSubfolders(const std::string& folder, std::vector<std::string>* list, bool full_paths) {
+  ForEachSubfolder(
+      folder,
+      [list, full_paths](const std::string& base, const std::string& name) {
+        list->push_back(full_paths ? base + name : name);
+      },
+      [] { return true; });
+  return static_cast<int32_t>(list->size());
+}
+
+bool OnBatchConvertClick(const rt::EventWord*, int32_t, int64_t*) {
+  const uint32_t listing = ++Batch().listing_serial;
+  rt::WriteProperty(kAccountListWindow, 0, rt::kPropVisible, -1, 1, 0);
+  rt::WriteProperty(kAccountListWindow, 0, rt::kPropDisabled, -1, 0, 0);
+  rt::WriteProperty(kMainWindow, 0, rt::kPropDisabled, -1, 1, 0);
+  ClearAccountList();
+  const OwnedText folder(reinterpret_cast<const char*>(
+      static_cast<intptr_t>(rt::ReadProperty(kMainWindow, kPathBox, kPathBoxContent, -1))));
+  // Every folder that does not end in "MobileQQ" is listed by the WeChat rule.
+  if (IsQqDataFolderPath(folder.get())) {
+    FillQqAccounts(folder.str(), listing);
+  } else {
+    FillWeChatAccounts(folder.str());
+  }
+  return false;
+}
+
+}  // namespace app

@@ -1,0 +1,32 @@
+// The batch: every voice file of one account, converted on a worker thread
+// into the folder out\<account> of the program folder.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/batch_state.h"
+
+namespace app {
+
+// How many conversions a batch keeps going at once: `setting` (the
+// environment's SONOTECA_MAX_CONVERSIONS) when it is a whole number from 1
+// to kMostConversions, otherwise as many as there are processors, at most
+// kMostConversions and at least 1.
+constexpr int32_t kMostConversions = 4;
+int32_t MaxConversions(int32_t processors, const std::string& setting);
+
+// The caption while a batch runs: the caption at rest, then done/total.
+std::string ProgressCaption(const std::string& rest, int32_t done, int32_t total);
+
+// Windows builds only.
+// Rebuilds the collected lists from the account's voice folder (kind 0:
+// QQ, its *.slk files; kind 1: WeChat, the *.amr files two levels down),
+// then hands the worker a job of its own and starts it.
+void CollectVoiceFiles(const std::string& folder, int32_t kind);
+// Stops the running batch, if any, as the stop button does (without its
+// message): the worker has ended when this returns, and the caption and the
+// task-bar button are back at rest.
+void StopBatch();
+
+}  // namespace app

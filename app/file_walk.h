@@ -1,0 +1,37 @@
+// The routines of the batch around the file system: a walk that calls back
+// for every file matching a pattern anywhere in a folder tree, the callback
+// that deletes it, the message pump run between subfolders, and the folder
+// test and creation. Windows builds only; the operating-system functions
+// are reached through the program's foreign-function table.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace app {
+
+// The callback of the walk: the address of the folder text (ending in "\")
+// and of the bare file name, both valid only during the call.
+using FoundFileCallback = void (*)(uintptr_t folder, uintptr_t name);
+
+// Files of a folder come before its subfolders; subfolders are walked depth
+// first, in the order the search gives them, except those whose names begin
+// with "." The pattern applies to files only. A folder that cannot be read
+// is not walked.
+void WalkFiles(const std::string& folder, const std::string& pattern, FoundFileCallback callback);
+
+// Deletes the file it is given; a failed deletion is ignored.
+void DeleteFoundFile(uintptr_t folder, uintptr_t name);
+
+// Handles every message waiting in the calling thread's queue, the quit
+// message included (which is thereby lost).
+void PumpMessages();
+
+// True exactly for a folder.
+bool IsFolder(const std::string& path);
+
+// Creates every missing folder of `path` (a trailing "\" is added where
+// needed, so the last one is made too). True on success.
+bool MakeFolderPath(const std::string& path);
+
+}  // namespace app
