@@ -1,4 +1,4 @@
-.PHONY: test build run clean
+.PHONY: test build run clean dist
 
 # Runs every test of both builds; installs what is missing first.
 test:
@@ -12,6 +12,11 @@ build:
 # display with a screenshot of the main window).
 run:
 	scripts/run
+
+# The release packages dist/sonoteca-<version>-win32.zip and -win64.zip,
+# each with its SHA-256 checksum (after scripts/setup on a fresh machine).
+dist:
+	scripts/dist
 
 clean:
 	rm -rf build
