@@ -8,10 +8,11 @@ build:
 	scripts/setup
 	scripts/build
 
-# Builds the program and runs it under Wine (on $DISPLAY, or in a virtual
-# display with a screenshot of the main window).
+# Builds the program and runs it under Wine with this machine's converters:
+# on $DISPLAY (FOLDER=<path> opens with that folder or file in the path box),
+# or without one the unattended demo in a virtual display.
 run:
-	scripts/run
+	FOLDER="$(FOLDER)" scripts/run
 
 # The release packages dist/sonoteca-<version>-win32.zip and -win64.zip,
 # each with its SHA-256 checksum (after scripts/setup on a fresh machine).
