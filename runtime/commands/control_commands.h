@@ -19,6 +19,10 @@ void ListBoxItemText(ArgValue* result, int32_t argc, ArgValue* args);
 void ListBoxAddItem(ArgValue* result, int32_t argc, ArgValue* args);
 // (list box ControlRef): removes every item.
 void ListBoxClear(ArgValue* result, int32_t argc, ArgValue* args);
+// (list box ControlRef, hold bool): while held, added items are not drawn
+// one by one; letting go draws the list once as it stands. For filling a
+// long list that is on screen.
+void ListBoxHoldDrawing(ArgValue* result, int32_t argc, ArgValue* args);
 // (drop target ControlRef, window handle int) -> bool; see drop_target.h.
 void RegisterDropTarget(ArgValue* result, int32_t argc, ArgValue* args);
 

@@ -53,8 +53,9 @@ void ListBoxAddItem(ArgValue* result, int32_t argc, ArgValue* args) {
   const char* text = args[1].AsText();
   const LRESULT index = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text != nullptr ? text : ""));
   if (index < 0) return;
+  // A new item's value is already 0.
   const uint32_t value = argc >= 3 && !args[2].IsOmitted() ? args[2].Word(0) : 0;
-  SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(value));
+  if (value != 0) SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(value));
   *result = ArgValue::Int(static_cast<int32_t>(index));
 }
 
@@ -62,6 +63,15 @@ void ListBoxClear(ArgValue* result, int32_t argc, ArgValue* args) {
   if (argc < 1 || args == nullptr) return;
   SendMessageA(ListBoxWindow(args[0]), LB_RESETCONTENT, 0, 0);
   (void)result;
+}
+
+void ListBoxHoldDrawing(ArgValue* result, int32_t argc, ArgValue* args) {
+  (void)result;
+  if (argc < 2 || args == nullptr) return;
+  HWND list = ListBoxWindow(args[0]);
+  const bool hold = args[1].Word(0) != 0;
+  SendMessageA(list, WM_SETREDRAW, hold ? FALSE : TRUE, 0);
+  if (!hold) InvalidateRect(list, nullptr, TRUE);
 }
 
 }  // namespace rt

@@ -4,9 +4,6 @@
 #include "runtime/core/events.h"
 
 namespace rt {
-namespace {
-constexpr char kControlProperty[] = "RtControlObject";
-}
 
 bool ReadStoredFont(const std::string& bytes, LOGFONTA* font) {
   if (bytes.size() != sizeof(LOGFONTA)) return false;
@@ -41,18 +38,21 @@ bool RaiseControlEvent(const ControlObject* control, int32_t event) {
   return RaiseEvent(&e) != 0;
 }
 
+// The standard control classes leave the user data word to the program. It
+// is read on every message, and reading it stays in the process, where a
+// window property may cost a trip to the window system (it does under Wine).
 ControlObject* AttachedControl(HWND hwnd) {
-  return static_cast<ControlObject*>(GetPropA(hwnd, kControlProperty));
+  return reinterpret_cast<ControlObject*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
 }
 
 WNDPROC SubclassControl(HWND hwnd, ControlObject* control, WNDPROC proc) {
-  SetPropA(hwnd, kControlProperty, control);
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
   return reinterpret_cast<WNDPROC>(SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
 }
 
 void ReleaseSubclass(HWND hwnd, WNDPROC base) {
   SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(base));
-  RemovePropA(hwnd, kControlProperty);
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
 }
 
 std::string WindowText(HWND hwnd) {

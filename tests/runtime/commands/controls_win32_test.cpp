@@ -366,6 +366,35 @@ TEST_F(ListBoxTest, AddTextValuesAndClear) {
   EXPECT_EQ(Add("again", ArgValue::Omitted()), 0);
 }
 
+TEST_F(ListBoxTest, HeldDrawingLeavesAddedItemsUndrawnUntilLetGo) {
+  HWND window = test_support::WindowHandle(kListWindow);
+  ShowWindow(window, SW_SHOWNA);
+  UpdateWindow(window);
+  const auto hold = [this](bool held) {
+    ArgValue args[2] = {Ref(), ArgValue::Bool(held)};
+    CallCoreCommand(ListBoxHoldDrawing, 2, args);
+  };
+  RECT update{};
+  Add("10001", ArgValue::Omitted());
+  EXPECT_TRUE(GetUpdateRect(list_, &update, FALSE)) << "an item added is drawn";
+  ValidateRect(list_, nullptr);
+
+  hold(true);
+  Add("10002", ArgValue::Omitted());
+  Add("10003", ArgValue::Omitted());
+  EXPECT_FALSE(GetUpdateRect(list_, &update, FALSE)) << "held: nothing to draw";
+  hold(false);
+  ASSERT_TRUE(GetUpdateRect(list_, &update, FALSE));
+  for (int index = 0; index < 3; ++index) {
+    RECT item{}, common{};
+    SendMessageA(list_, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    EXPECT_TRUE(IntersectRect(&common, &update, &item)) << "item " << index << " is to be drawn";
+  }
+  EXPECT_EQ(SendMessageA(list_, LB_GETCOUNT, 0, 0), 3);
+  EXPECT_EQ(ItemText(2), "10003");
+  ShowWindow(window, SW_HIDE);
+}
+
 TEST_F(ListBoxTest, NotificationsBecomeEvents) {
   Add("a", ArgValue::Omitted());
   HWND parent = GetParent(list_);
