@@ -48,19 +48,57 @@ void ForEachSubfolder(const std::string& folder, Visit visit, Between between) {
   }
 }
 
-// The QQ accounts: handling pending events after each entry keeps the list
-// window answering while a large folder is read. The user may close it,
-// press the batch button again or choose an account meanwhile; each of
-// those overtakes this listing, which then stops.
+uint32_t Now() { return static_cast<uint32_t>(rt::CallCoreCommand(rt::TickCount, 0, nullptr).AsInt()); }
+
+void HoldDrawing(bool hold) {
+  rt::ArgValue args[2] = {AccountList(), rt::ArgValue::Bool(hold)};
+  rt::CallCoreCommand(rt::ListBoxHoldDrawing, 2, args);
+}
+
+// The list is drawn as it fills, but not item by item: a folder of ten
+// thousand accounts would spend its time repainting.
+class DrawnNowAndThen {
+ public:
+  DrawnNowAndThen() : last_(Now()) { HoldDrawing(true); }
+  ~DrawnNowAndThen() { HoldDrawing(false); }
+  DrawnNowAndThen(const DrawnNowAndThen&) = delete;
+  DrawnNowAndThen& operator=(const DrawnNowAndThen&) = delete;
+  void Tick(uint32_t now) {
+    if (now - last_ < kDrawEveryMs) return;
+    HoldDrawing(false);  // painted by the events handled next
+    HoldDrawing(true);
+    last_ = now;
+  }
+
+ private:
+  static constexpr uint32_t kDrawEveryMs = 100;
+  uint32_t last_;
+};
+
+// The QQ accounts. Pending events are handled while the folder is read, so
+// the list window keeps answering: the user may close it, press the batch
+// button again or choose an account meanwhile; each of those overtakes this
+// listing, which then stops. Looking at the queue costs a trip to the
+// window system: after the first hundred entries, it is looked at once
+// every few milliseconds instead of after every entry; a user cannot tell.
 void FillQqAccounts(const std::string& folder, uint32_t listing) {
+  constexpr int32_t kEachOfTheFirst = 100;
+  constexpr uint32_t kEventsEveryMs = 10;
   ClearAccountList();
+  DrawnNowAndThen drawing;
+  uint32_t handled = Now();
+  int32_t entries = 0;
   ForEachSubfolder(
       folder,
       [](const std::string&, const std::string& name) {
         if (IsAllDigits(name.c_str())) AddAccount(name);
       },
-      [listing] {
+      [listing, &handled, &drawing, &entries] {
+        const uint32_t now = Now();
+        if (++entries > kEachOfTheFirst && now - handled < kEventsEveryMs) return true;
+        drawing.Tick(now);
         rt::CallCoreCommand(rt::ProcessPendingEvents, 0, nullptr);
+        handled = Now();
         return Batch().listing_serial == listing;
       });
 }
