@@ -224,8 +224,21 @@ TEST_F(ConverterTest, AHangingProgramIsGivenUpAtTheLimit) {
   const ConverterRun run = RunConverter(DecoderPath(d_).c_str(), "a.slk a.pcm", 1500);
   EXPECT_TRUE(run.started);
   EXPECT_FALSE(run.ended);
-  // It is left running; end it so that the folder can be removed.
-  const int32_t id = FindProcessIdByName("silk_v3_decoder.exe");
+  // It is left running; end it so that the folder can be removed. Only this
+  // test's own: another test may be running a decoder of the same name.
+  int32_t id = -1;
+  const rt::ArgValue list = rt::CallLibraryCommand(rt::ListProcesses, 0, nullptr);
+  void* block = reinterpret_cast<void*>(list.AsAddress());
+  ASSERT_NE(nullptr, block);
+  auto* const* records = static_cast<rt::ProcessRecord* const*>(rt::ArrayElements(block));
+  for (uint32_t i = 0; i < rt::ArrayElementCount(block); ++i) {
+    const char* name = records[i]->executable_name;
+    if (records[i]->parent_process_id == static_cast<int32_t>(GetCurrentProcessId()) && name != nullptr &&
+        std::string(name) == "silk_v3_decoder.exe") {
+      id = records[i]->process_id;
+    }
+  }
+  rt::FreeProcessArray(block);
   ASSERT_NE(-1, id);
   EXPECT_TRUE(TerminateProcessById(id));
 }
