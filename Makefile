@@ -1,4 +1,4 @@
-.PHONY: test build run clean dist
+.PHONY: test build run bench clean dist
 
 # Runs every test of both builds; installs what is missing first.
 test:
@@ -18,6 +18,11 @@ run:
 # each with its SHA-256 checksum (after scripts/setup on a fresh machine).
 dist:
 	scripts/dist
+
+# Measures the program beside bare programs doing the same work under Wine
+# and prints the table (about a quarter of an hour; not part of `make test`).
+bench:
+	scripts/bench
 
 clean:
 	rm -rf build

@@ -17,19 +17,8 @@ namespace {
 
 constexpr char kConverted[] = "转换成功";
 
-std::string ToUtf8(const std::string& ansi) {
-  const int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], n);
-  const int m = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(m), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0], m, nullptr, nullptr);
-  utf8.resize(static_cast<size_t>(m > 0 ? m - 1 : 0));
-  return utf8;
-}
-
 void Say(const std::string& ansi) {
-  std::printf("demo: %s\n", ToUtf8(ansi).c_str());
+  std::printf("demo: %s\n", test_support::ToUtf8(ansi).c_str());
   std::fflush(stdout);
 }
 

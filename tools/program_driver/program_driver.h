@@ -54,8 +54,6 @@ class RunningProgram {
   std::string AnswerBox(DWORD timeout_ms = 30000, std::string* caption = nullptr) const;
   // True when no message box shows within `ms`.
   bool NoBoxWithin(DWORD ms) const;
-  // The message box the program shows now, or null; it is left open.
-  HWND VisibleMessageBox() const;
 
  private:
   HWND EditBox(bool wide) const;
@@ -68,6 +66,9 @@ class RunningProgram {
 
 // A window's text, read across processes.
 std::string TextOf(HWND window);
+
+// Text of the program's code page as UTF-8, for a Linux terminal.
+std::string ToUtf8(const std::string& ansi);
 
 // The child of `parent` at exactly this rectangle of its client area, or null.
 HWND ChildAt(HWND parent, const RECT& wanted);

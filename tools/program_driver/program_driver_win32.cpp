@@ -66,6 +66,19 @@ std::string TextOf(HWND window) {
   return buffer;
 }
 
+std::string ToUtf8(const std::string& ansi) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
+  if (n <= 0) return std::string();
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], n);
+  const int m = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  if (m <= 0) return std::string();
+  std::string utf8(static_cast<size_t>(m), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0], m, nullptr, nullptr);
+  utf8.resize(static_cast<size_t>(m - 1));
+  return utf8;
+}
+
 HWND ChildAt(HWND parent, const RECT& wanted) {
   for (HWND c = GetWindow(parent, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
     RECT r;
@@ -218,8 +231,6 @@ std::string RunningProgram::AnswerBox(DWORD timeout_ms, std::string* caption) co
   WaitUntil([box] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000);
   return text;
 }
-
-HWND RunningProgram::VisibleMessageBox() const { return VisibleBox(process_.dwProcessId); }
 
 bool RunningProgram::NoBoxWithin(DWORD ms) const {
   return !WaitUntil([this] { return VisibleBox(process_.dwProcessId) != nullptr; }, ms);
