@@ -68,11 +68,15 @@ long RunCreateProcess(const std::string& exe, const std::string& parameters) {
   si.dwFlags = STARTF_USESHOWWINDOW;
   si.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+  if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    std::fprintf(stderr, "bare_loop: CreateProcess %s: error %lu\n", exe.c_str(), GetLastError());
+    return -1;
+  }
   const Handle process(pi.hProcess);
   const Handle thread(pi.hThread);
   DWORD code = 0;
   if (WaitForSingleObject(pi.hProcess, INFINITE) != WAIT_OBJECT_0 || !GetExitCodeProcess(pi.hProcess, &code)) {
+    std::fprintf(stderr, "bare_loop: waiting for %s: error %lu\n", exe.c_str(), GetLastError());
     return -1;
   }
   return static_cast<long>(code);
