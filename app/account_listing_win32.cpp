@@ -10,6 +10,7 @@
 #include "app/owned_text.h"
 #include "app/path_text.h"
 #include "app/source_selection.h"
+#include "app/tick_count.h"
 #include "app/window_ids.h"
 #include "runtime/commands/control_commands.h"
 #include "runtime/commands/edit_box.h"
@@ -47,8 +48,6 @@ void ForEachSubfolder(const std::string& folder, Visit visit, Between between) {
     if (!between()) return;
   }
 }
-
-uint32_t Now() { return static_cast<uint32_t>(rt::CallCoreCommand(rt::TickCount, 0, nullptr).AsInt()); }
 
 void HoldDrawing(bool hold) {
   rt::ArgValue args[2] = {AccountList(), rt::ArgValue::Bool(hold)};

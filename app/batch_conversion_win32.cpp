@@ -17,6 +17,7 @@
 #include "app/owned_text.h"
 #include "app/path_text.h"
 #include "app/source_selection.h"
+#include "app/tick_count.h"
 #include "app/user_message.h"
 #include "app/window_ids.h"
 #include "resources/constant_data.h"
@@ -58,8 +59,6 @@ std::string ReadText(uint32_t window, uint32_t control, int32_t property) {
 
 // Read afresh for each encoder, also from the worker.
 std::string ReadSampleRate() { return ReadText(kMainWindow, kSampleRateBox, kContent); }
-
-uint32_t Now() { return static_cast<uint32_t>(rt::CallCoreCommand(rt::TickCount, 0, nullptr).AsInt()); }
 
 std::string ProgramFolder() { return OwnedText(rt::CallCoreCommand(rt::ProgramFolder, 0, nullptr).AsText()).str(); }
 

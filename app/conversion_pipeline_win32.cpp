@@ -9,6 +9,7 @@
 #include "app/file_conversion.h"
 #include "app/handlers.h"
 #include "app/owned_text.h"
+#include "app/tick_count.h"
 #include "app/user_message.h"
 #include "app/source_selection.h"
 #include "app/window_ids.h"
@@ -38,8 +39,6 @@ bool IsFile(const char* path) {
   rt::ArgValue arg = rt::ArgValue::Text(path);
   return rt::CallCoreCommand(rt::FileSize, 1, &arg).AsInt64() >= 0;
 }
-
-uint32_t Now() { return static_cast<uint32_t>(rt::CallCoreCommand(rt::TickCount, 0, nullptr).AsInt()); }
 
 // The main window takes no input while a conversion runs on its thread;
 // its messages are still handled, so it paints and can be closed.

@@ -1,6 +1,7 @@
 #include "app/file_conversion.h"
 
 #include "app/converter.h"
+#include "app/tick_count.h"
 #include "runtime/commands/shell_commands.h"
 #include "runtime/commands/system_commands.h"
 #include "runtime/core/values.h"
@@ -24,8 +25,6 @@ bool Rename(const std::string& from, const std::string& to) {
   rt::ArgValue args[2] = {rt::ArgValue::Text(from.c_str()), rt::ArgValue::Text(to.c_str())};
   return rt::CallCoreCommand(rt::RenameFile, 2, args).AsInt() != 0;
 }
-
-uint32_t Now() { return static_cast<uint32_t>(rt::CallCoreCommand(rt::TickCount, 0, nullptr).AsInt()); }
 
 void PauseFor(uint32_t ms) {
   rt::ArgValue arg = rt::ArgValue::Int(static_cast<int32_t>(ms));
