@@ -4,6 +4,8 @@
 #include <map>
 #include <set>
 
+#include "tools/program_driver/program_driver.h"
+
 namespace test_support {
 namespace {
 
@@ -12,22 +14,6 @@ std::map<std::string, ChildScenarioFn>& Scenarios() {
   return scenarios;
 }
 
-struct FindDialogs {
-  DWORD pid;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectDialog(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<FindDialogs*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  char cls[16] = {};
-  GetClassNameA(hwnd, cls, sizeof cls);
-  if (pid == search->pid && std::strcmp(cls, "#32770") == 0 && IsWindowVisible(hwnd)) {
-    search->found.push_back(hwnd);
-  }
-  return TRUE;
-}
 
 }  // namespace
 
@@ -79,10 +65,8 @@ ChildOutcome RunChild(const std::string& scenario, const std::string& argument, 
   const DWORD start = GetTickCount();
   for (;;) {
     if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) break;
-    FindDialogs search{pi.dwProcessId, {}};
-    EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&search));
-    for (HWND dialog : search.found) {
-      if (answered.count(dialog)) continue;
+    for (HWND dialog : WindowsOf(pi.dwProcessId, "#32770")) {
+      if (!IsWindowVisible(dialog) || answered.count(dialog)) continue;
       answered.insert(dialog);
       outcome.dialogs.push_back(ReadDialog(dialog));
       PostMessageA(dialog, WM_COMMAND, static_cast<WPARAM>(button), 0);

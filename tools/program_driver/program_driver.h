@@ -13,6 +13,9 @@ namespace test_support {
 // The folder of the running program (without a trailing backslash).
 std::string SelfFolder();
 
+// The top-level windows of `process` of class `cls`, visible or not.
+std::vector<HWND> WindowsOf(DWORD process, const char* cls);
+
 class RunningProgram {
  public:
   RunningProgram() = default;

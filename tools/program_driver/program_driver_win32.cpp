@@ -24,12 +24,6 @@ BOOL CALLBACK CollectOfProcess(HWND hwnd, LPARAM param) {
   return TRUE;
 }
 
-std::vector<HWND> WindowsOf(DWORD process, const char* cls) {
-  Search search{process, cls, {}};
-  EnumWindows(CollectOfProcess, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 HWND VisibleBox(DWORD process) {
   for (HWND w : WindowsOf(process, "#32770")) {
     if (IsWindowVisible(w) && FindWindowExA(w, nullptr, "SysTreeView32", nullptr) == nullptr) return w;
@@ -50,6 +44,12 @@ std::string EnvironmentWith(const std::vector<std::string>& added) {
 }
 
 }  // namespace
+
+std::vector<HWND> WindowsOf(DWORD process, const char* cls) {
+  Search search{process, cls, {}};
+  EnumWindows(CollectOfProcess, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
 
 std::string SelfFolder() {
   char self[MAX_PATH] = {};
