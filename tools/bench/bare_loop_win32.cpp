@@ -4,17 +4,14 @@
 // the decoder, waits for it, starts the encoder and waits for it, with the
 // command lines Sonoteca gives them and a hidden window.
 //
-// Usage: bare_loop.exe <program folder> <account> <voice folder> [--shell]
+// Usage: bare_loop.exe <program folder> <account> <voice folder>
 // The converters lie in the program folder; the files go to its out folder,
-// the MP3s to out\<account>. The programs are started with CreateProcess, or
-// with ShellExecuteEx (as Sonoteca starts them) when --shell is given. Exits
-// 0 when every converter ran and ended with 0, else 1 (2 for bad usage).
+// the MP3s to out\<account>. The programs are started with CreateProcess.
+// Exits 0 when every converter ran and ended with 0, else 1 (2 for bad usage).
 #include <windows.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -82,25 +79,6 @@ long RunCreateProcess(const std::string& exe, const std::string& parameters) {
   return static_cast<long>(code);
 }
 
-// The same through the shell, with the flags Sonoteca uses.
-long RunShellExecute(const std::string& exe, const std::string& parameters) {
-  SHELLEXECUTEINFOA info = {};
-  info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
-  info.lpVerb = "open";
-  info.lpFile = exe.c_str();
-  info.lpParameters = parameters.c_str();
-  info.lpDirectory = "";
-  info.nShow = SW_HIDE;
-  if (!ShellExecuteExA(&info) || info.hProcess == nullptr) return -1;
-  const Handle process(info.hProcess);
-  DWORD code = 0;
-  if (WaitForSingleObject(info.hProcess, INFINITE) != WAIT_OBJECT_0 || !GetExitCodeProcess(info.hProcess, &code)) {
-    return -1;
-  }
-  return static_cast<long>(code);
-}
-
 std::vector<std::string> VoiceFiles(const std::string& folder) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA found;
@@ -116,9 +94,8 @@ std::vector<std::string> VoiceFiles(const std::string& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool shell = argc == 5 && std::strcmp(argv[4], "--shell") == 0;
-  if (argc != 4 && !shell) {
-    std::fprintf(stderr, "usage: bare_loop.exe <program folder> <account> <voice folder> [--shell]\n");
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: bare_loop.exe <program folder> <account> <voice folder>\n");
     return 2;
   }
   const std::string d = argv[1];
@@ -134,7 +111,6 @@ int main(int argc, char** argv) {
 
   const std::string decoder = d + "\\silk_v3_decoder.exe";
   const std::string encoder = d + "\\ffmpeg.exe";
-  const auto run = shell ? RunShellExecute : RunCreateProcess;
   int failed = 0;
   const std::vector<std::string> files = VoiceFiles(voices);
   for (const std::string& file : files) {
@@ -143,10 +119,10 @@ int main(int argc, char** argv) {
     const std::string encoding = "-y -f s16be -ac 2 -ar 12000 -acodec pcm_s16le -i " +
                                  Quoted(d + "/out/" + name + ".pcm") + " " +
                                  Quoted(d + "\\out\\" + account + "\\" + name + ".mp3");
-    long code = run(decoder, decoding);
+    long code = RunCreateProcess(decoder, decoding);
     const char* stage = "decoder";
     if (code == 0) {
-      code = run(encoder, encoding);
+      code = RunCreateProcess(encoder, encoding);
       stage = "encoder";
     }
     if (code != 0) {
