@@ -15,7 +15,7 @@ namespace test_support {
 enum class Converters {
   kNone,       // no converter beside the program
   kRecording,  // the stand-ins that record what they were given
-  kReal,       // the working converters of this machine
+  kReal,       // the converters that ship
 };
 
 // A program folder `name` inside `dir` holding sonoteca.exe and the chosen

@@ -16,10 +16,10 @@ std::string MakeProgramFolder(const ScopedTempDir& dir, const std::string& name,
   std::string exe = SONOTECA_EXE;
   for (char& c : exe) c = c == '/' ? '\\' : c;
   EXPECT_TRUE(CopyInto(exe, d, "sonoteca.exe"));
-  // The stand-ins lie beside the tests, the working converters in the tools
-  // folder of the same build tree.
-  const std::string source = converters == Converters::kRecording ? SelfFolder() + "\\standins"
-                                                                  : SelfFolder() + "\\..\\tools\\converters";
+  // The stand-ins lie beside the tests, the converters that ship beside
+  // sonoteca.exe.
+  const std::string source =
+      converters == Converters::kRecording ? SelfFolder() + "\\standins" : exe.substr(0, exe.rfind('\\'));
   if (converters != Converters::kNone) {
     for (const char* program : {"silk_v3_decoder.exe", "ffmpeg.exe"}) {
       EXPECT_TRUE(CopyInto(source + "\\" + program, d, program)) << source << "\\" << program;
