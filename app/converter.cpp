@@ -55,6 +55,10 @@ std::string EncoderParametersFor(const std::string& rate, const std::string& inp
   return EncoderOptions(rate) + QuoteArgument(input) + " " + QuoteArgument(output);
 }
 
+std::string AmrEncoderParameters(const std::string& voice, const std::string& mp3) {
+  return "-y -i " + QuoteArgument(voice) + " " + QuoteArgument(mp3);
+}
+
 std::string SingleEncoderParameters(const std::string& rate, const std::string& base) {
   return EncoderParametersFor(rate, base + ".pcm", base + ".mp3");
 }

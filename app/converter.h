@@ -32,13 +32,19 @@ std::string BatchDecoderParameters(const std::string& p, const std::string& d,
                                    const std::string& name);
 std::string BatchEncoderParameters(const std::string& rate, const std::string& d,
                                    const std::string& account, const std::string& name);
+// A real AMR recording goes to the encoder straight: it carries its own
+// sample rate, so no rate is given.
+std::string AmrEncoderParameters(const std::string& voice, const std::string& mp3);
+// The first bytes of a real AMR-NB and of an AMR-WB recording.
+constexpr const char* kAmrNbHeader = "#!AMR\n";
+constexpr const char* kAmrWbHeader = "#!AMR-WB\n";
 // The encoder's options with the rate, then its input and output paths.
 std::string EncoderParametersFor(const std::string& rate, const std::string& input,
                                  const std::string& output);
 
-// Windows builds only. Starts `executable` through the shell ("open", hidden
-// window, the current directory) with `parameters` and returns at once with
-// one of the shell library's ProgramStartResult values; for a started
+// Windows builds only. Starts `executable` with `parameters` (no console, no
+// window, the current directory) and returns at once with one of the shell
+// library's ProgramStartResult values; for a started
 // program its handle goes to *handle, to wait for with WaitForPrograms and to
 // close with CloseConverter. A worker asked to stop starts nothing.
 int32_t StartConverter(const char* executable, const char* parameters, int32_t* handle);
@@ -47,7 +53,8 @@ bool ConverterExitCode(int32_t handle, uint32_t* exit_code);
 void CloseConverter(int32_t handle);
 // Ends a converter that has run past its bound; true once it is gone.
 bool EndConverter(int32_t handle);
-// Terminates the first process named "Console Window Host", if any.
+// Terminates the first process named "Console Window Host", if any. The
+// converters are started without a console host, so no conversion needs it.
 void TerminateConsoleHost();
 // Id of the first process whose executable name equals `name` exactly, or -1.
 int32_t FindProcessIdByName(const char* name);

@@ -20,22 +20,16 @@ constexpr int32_t kCloseHandle = 2;
 // Where a faulty foreign call is reported: this unit, then the call.
 constexpr int32_t kUnitLocation = 15;
 
-constexpr int32_t kVerbOpen = 4;
-constexpr int32_t kShowHidden = 1;
-
 }  // namespace
 
 int32_t StartConverter(const char* executable, const char* parameters, int32_t* handle) {
   *handle = 0;
-  rt::ArgValue args[6] = {
-      rt::ArgValue::Int(kVerbOpen),
+  rt::ArgValue args[3] = {
       rt::ArgValue::Text(executable),
       rt::ArgValue::Text(parameters),
-      rt::ArgValue::Omitted(),  // the current directory, which is the program folder
-      rt::ArgValue::Int(kShowHidden),
       rt::ArgValue::Address(handle, rt::kTagInt),
   };
-  return rt::CallLibraryCommand(rt::StartProgram, 6, args).AsInt();
+  return rt::CallLibraryCommand(rt::StartProgram, 3, args).AsInt();
 }
 
 bool ConverterExitCode(int32_t handle, uint32_t* exit_code) {

@@ -31,7 +31,8 @@ class FileConversion {
   FileConversion& operator=(const FileConversion&) = delete;
 
   // Starts the decoder (an intermediate file left from before is removed
-  // first, so that it cannot pass for the decoder's output).
+  // first, so that it cannot pass for the decoder's output), or for a real
+  // AMR recording the encoder, which reads it directly.
   void Start();
   // The program to wait for, as the shell commands take it; 0 once done.
   int32_t process() const { return process_; }
@@ -66,6 +67,7 @@ class FileConversion {
   std::string set_aside_;  // where the old MP3 waits; empty when there was none
   bool old_in_place_ = false;  // an old MP3 that could not be moved aside
   Stage stage_ = Stage::kDecoding;
+  bool amr_recording_ = false;  // converted by the encoder alone
   int32_t process_ = 0;
   uint32_t started_at_ = 0;
   bool done_ = false;

@@ -26,6 +26,21 @@ bool Rename(const std::string& from, const std::string& to) {
   return rt::CallCoreCommand(rt::RenameFile, 2, args).AsInt() != 0;
 }
 
+bool BeginsWith(const std::string& path, const char* prefix) {
+  rt::ArgValue args[2] = {rt::ArgValue::Text(path.c_str()), rt::ArgValue::Text(prefix)};
+  return rt::CallCoreCommand(rt::FileBeginsWith, 2, args).AsInt() != 0;
+}
+
+// A real AMR recording, not SILK under an .amr name.
+bool IsAmrRecording(const std::string& path) {
+  return BeginsWith(path, kAmrNbHeader) || BeginsWith(path, kAmrWbHeader);
+}
+
+void KeepWriteTime(const std::string& from, const std::string& to) {
+  rt::ArgValue args[2] = {rt::ArgValue::Text(from.c_str()), rt::ArgValue::Text(to.c_str())};
+  rt::CallCoreCommand(rt::CopyWriteTime, 2, args);
+}
+
 void PauseFor(uint32_t ms) {
   rt::ArgValue arg = rt::ArgValue::Int(static_cast<int32_t>(ms));
   rt::CallCoreCommand(rt::Pause, 1, &arg);
@@ -37,6 +52,14 @@ FileConversion::FileConversion(const ConversionPlan& plan, const ConversionSetti
     : plan_(plan), settings_(settings) {}
 
 void FileConversion::Start() {
+  if (IsAmrRecording(plan_.voice)) {
+    // No decoder and no intermediate file: the encoder reads it itself.
+    amr_recording_ = true;
+    SetAsideOldOutput();
+    stage_ = Stage::kEncoding;
+    StartStage(plan_.encoder, AmrEncoderParameters(plan_.voice, plan_.mp3));
+    return;
+  }
   Remove(plan_.pcm);
   stage_ = Stage::kDecoding;
   StartStage(plan_.decoder, plan_.decoder_parameters);
@@ -81,7 +104,6 @@ void FileConversion::Advance(uint32_t now) {
 }
 
 void FileConversion::Judge(const StageOutcome& outcome) {
-  TerminateConsoleHost();
   if (stage_ == Stage::kDecoding) {
     AfterDecoder(outcome);
   } else {
@@ -108,11 +130,13 @@ void FileConversion::AfterEncoder(const StageOutcome& outcome) {
   const Failure failure = JudgeEncoder(outcome, FileSizeOf(plan_.mp3));
   if (failure == Failure::kNone) {
     if (!set_aside_.empty()) Remove(set_aside_);
+    // Sorted by date, the MP3s of an account are in the order of the messages.
+    KeepWriteTime(plan_.voice, plan_.mp3);
   } else if (!old_in_place_) {
     Remove(plan_.mp3);  // what a failed run left is no MP3
     RestoreOldOutput();
   }
-  intermediate_left_ = !Remove(plan_.pcm) && FileSizeOf(plan_.pcm) >= 0;
+  if (!amr_recording_) intermediate_left_ = !Remove(plan_.pcm) && FileSizeOf(plan_.pcm) >= 0;
   Finish(failure);
 }
 

@@ -1,5 +1,6 @@
-// The system's millisecond count, for the bounds and pauses of the window
-// thread and the worker.
+// The program's millisecond clock, for the bounds and pauses of the window
+// thread and the worker: time the PC was awake, so a conversion running
+// when the PC goes to sleep does not time out on its resume.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,6 @@
 namespace app {
 
 // Wraps after 49.7 days; differences of two counts stay right across the wrap.
-inline uint32_t Now() { return static_cast<uint32_t>(rt::CallCoreCommand(rt::TickCount, 0, nullptr).AsInt()); }
+inline uint32_t Now() { return static_cast<uint32_t>(rt::CallCoreCommand(rt::AwakeMilliseconds, 0, nullptr).AsInt()); }
 
 }  // namespace app

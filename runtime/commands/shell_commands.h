@@ -1,5 +1,6 @@
 // The shell library: the folder browser dialog and shell execution of a
-// file with a verb, plus a start that waits for the started program. Each
+// file with a verb, a start that waits for the started program, and the
+// direct start of programs that one thread keeps going. Each
 // a CommandFn reached through the library call gate.
 #pragma once
 
@@ -37,17 +38,19 @@ enum ShellWaitResult : int32_t {
 };
 
 // A start that hands the started program to the caller, so that one thread
-// can keep several programs going:
-// (verb int?, file text, parameters text?, working folder text?, show mode
-// int?, handle variable (address of the caller's 32-bit variable)) -> int,
-// one of ProgramStartResult. The handle is stored only for kProgramStarted
-// (0 otherwise); the caller waits with WaitForPrograms and closes it with
-// CloseProgram. A stop waits for the start to finish instead of cutting it
-// off; a stop requested before the call starts nothing.
+// can keep several programs going: (file text, parameters text?, handle
+// variable (address of the caller's 32-bit variable)) -> int, one of
+// ProgramStartResult. Not through the shell: the program gets no console,
+// no console host and a hidden window, runs in the current directory and
+// inherits no handles; its command line is the file in double quotes, a
+// space and the parameters as given. The handle is stored only for
+// kProgramStarted (0 otherwise); the caller waits with WaitForPrograms and
+// closes it with CloseProgram. A stop waits for the start to finish instead
+// of cutting it off; a stop requested before the call starts nothing.
 void StartProgram(ArgValue* result, int32_t argc, ArgValue* args);
 
 enum ProgramStartResult : int32_t {
-  kProgramNotStarted = 0,  // the shell could not start the file
+  kProgramNotStarted = 0,  // the file could not be started
   kProgramStarted = 1,     // running; its handle is in the variable
   kProgramUnwaitable = 2,  // started, but there is no process to wait for
 };

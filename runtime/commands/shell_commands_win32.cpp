@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "runtime/commands/shell_commands.h"
@@ -133,6 +134,33 @@ ProgramStartResult StartWithShell(int32_t argc, const ArgValue* args, HANDLE* pr
   return kProgramStarted;
 }
 
+// A start without the shell: no console, no window and no console host,
+// which the shell gives every console program it starts.
+ProgramStartResult StartDirectly(const char* file, const char* parameters, HANDLE* process) {
+  *process = nullptr;
+  ThreadSafePoint();
+  if (file == nullptr || *file == '\0') return kProgramNotStarted;
+  std::string command_line = std::string("\"") + file + "\"";
+  if (parameters != nullptr && *parameters != '\0') command_line += std::string(" ") + parameters;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;  // for a windowed program
+  PROCESS_INFORMATION started = {};
+  {
+    StopDeferral deferral;
+    if (!CreateProcessA(file, &command_line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &started)) {
+      return kProgramNotStarted;
+    }
+    if (started.hThread != nullptr) CloseHandle(started.hThread);
+    if (started.hProcess == nullptr) return kProgramUnwaitable;
+    HoldWorkerHandle(reinterpret_cast<uintptr_t>(started.hProcess), HeldHandleKind::kKernelObject);
+  }
+  *process = started.hProcess;
+  return kProgramStarted;
+}
+
 void CloseStarted(HANDLE process) {
   ReleaseWorkerHandle(reinterpret_cast<uintptr_t>(process));
   CloseHandle(process);
@@ -166,9 +194,11 @@ void ExecuteShellVerbAndWait(ArgValue* result, int32_t argc, ArgValue* args) {
 }
 
 void StartProgram(ArgValue* result, int32_t argc, ArgValue* args) {
-  int32_t* variable = IntVariable(argc, args, 5);
+  int32_t* variable = IntVariable(argc, args, 2);
   HANDLE process = nullptr;
-  const ProgramStartResult started = StartWithShell(argc, args, &process);
+  const ProgramStartResult started = StartDirectly(argc >= 1 ? args[0].AsText() : nullptr,
+                                                   argc >= 2 && !args[1].IsOmitted() ? args[1].AsText() : nullptr,
+                                                   &process);
   if (variable != nullptr) {
     *variable = static_cast<int32_t>(reinterpret_cast<intptr_t>(process));
   } else if (process != nullptr) {

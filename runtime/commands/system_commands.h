@@ -21,14 +21,23 @@ void WriteTextFile(ArgValue* result, int32_t argc, ArgValue* args);
 // (from text, to text) -> bool: the file is renamed, replacing a file of the
 // new name.
 void RenameFile(ArgValue* result, int32_t argc, ArgValue* args);
+// (path text, prefix text) -> bool: the file's first bytes are the prefix's
+// bytes (false for a file that cannot be read, a folder, or an empty prefix).
+void FileBeginsWith(ArgValue* result, int32_t argc, ArgValue* args);
+// (from text, to text) -> bool: the file `to` gets the last-write time of
+// the file `from`.
+void CopyWriteTime(ArgValue* result, int32_t argc, ArgValue* args);
 // () -> text: what the program was started with, as a drop would deliver it
 // (one item as it is, several each followed by CR LF); empty for none.
 void ProgramArgument(ArgValue* result, int32_t argc, ArgValue* args);
 // () -> text: the program directory (a new copy; empty when there is none).
 void ProgramFolder(ArgValue* result, int32_t argc, ArgValue* args);
-// () -> int: milliseconds since the system started (wraps after 49 days;
-// differences stay right across the wrap).
-void TickCount(ArgValue* result, int32_t argc, ArgValue* args);
+// () -> int: milliseconds the system has been awake: the unbiased interrupt
+// time, which does not run while the PC sleeps or hibernates, so a bound
+// measured with it does not expire across a sleep; the tick count where the
+// system lacks it (wraps after 49 days; differences stay right across the
+// wrap).
+void AwakeMilliseconds(ArgValue* result, int32_t argc, ArgValue* args);
 // () -> int: the number of processors the program may use (at least 1).
 void ProcessorCount(ArgValue* result, int32_t argc, ArgValue* args);
 // (name text) -> text: the value of the environment variable (empty when

@@ -94,7 +94,53 @@ void RenameFile(ArgValue* result, int32_t argc, ArgValue* args) {
   SetInt(result, moved ? 1 : 0);
 }
 
-void TickCount(ArgValue* result, int32_t, ArgValue*) {
+void FileBeginsWith(ArgValue* result, int32_t argc, ArgValue* args) {
+  const char* path = argc >= 1 ? args[0].AsText() : nullptr;
+  const char* prefix = argc >= 2 ? args[1].AsText() : nullptr;
+  const DWORD length = prefix != nullptr ? static_cast<DWORD>(std::strlen(prefix)) : 0;
+  bool begins = false;
+  if (length > 0) {
+    const HANDLE file = CreateFileA(path != nullptr ? path : "", GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      std::string head(length, '\0');
+      DWORD got = 0;
+      begins = ReadFile(file, &head[0], length, &got, nullptr) && got == length &&
+               std::memcmp(head.data(), prefix, length) == 0;
+      CloseHandle(file);
+    }
+  }
+  SetInt(result, begins ? 1 : 0);
+}
+
+void CopyWriteTime(ArgValue* result, int32_t argc, ArgValue* args) {
+  const char* from = argc >= 1 ? args[0].AsText() : nullptr;
+  const char* to = argc >= 2 ? args[1].AsText() : nullptr;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  bool copied = false;
+  if (GetFileAttributesExA(from != nullptr ? from : "", GetFileExInfoStandard, &data)) {
+    const HANDLE file = CreateFileA(to != nullptr ? to : "", FILE_WRITE_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      copied = SetFileTime(file, nullptr, nullptr, &data.ftLastWriteTime) != 0;
+      CloseHandle(file);
+    }
+  }
+  SetInt(result, copied ? 1 : 0);
+}
+
+void AwakeMilliseconds(ArgValue* result, int32_t, ArgValue*) {
+  // Bound at run time: older systems have no unbiased time.
+  using UnbiasedTimeFn = BOOL(WINAPI*)(PULONGLONG);
+  static const auto unbiased_time = reinterpret_cast<UnbiasedTimeFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryUnbiasedInterruptTime")));
+  ULONGLONG hundred_ns = 0;
+  if (unbiased_time != nullptr && unbiased_time(&hundred_ns)) {
+    SetInt(result, static_cast<int32_t>(static_cast<uint32_t>(hundred_ns / 10000)));
+    return;
+  }
   SetInt(result, static_cast<int32_t>(GetTickCount()));
 }
 

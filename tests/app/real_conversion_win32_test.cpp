@@ -1,5 +1,4 @@
-// End to end: the real program with this machine's working converters
-// beside it turns spoken voice messages and a tone into MP3s that sound as
+// End to end: the real program with the converters that ship beside it turns spoken voice messages and a tone into MP3s that sound as
 // they should, in folders whose paths have spaces and Chinese characters,
 // and says so only when it is true.
 #include <windows.h>
@@ -11,7 +10,7 @@
 #include <string>
 
 #include "tests/support/program_folder.h"
-#include "tests/support/real_converters.h"
+#include "tests/support/test_voices.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
 
@@ -55,10 +54,9 @@ class RealConversionTest : public ::testing::Test {
     return program.AnswerBox(50000);
   }
   void ExpectLengthOf(const std::string& mp3, const std::string& voice_name) {
-    const std::string samples = test_support::DecodeMp3(mp3);
-    ASSERT_FALSE(samples.empty()) << mp3;
-    EXPECT_NEAR(test_support::TestVoiceSeconds(voice_name), test_support::SecondsOf(samples), kLengthTolerance)
-        << mp3;
+    const test_support::Mp3Audio audio = test_support::DecodeMp3(mp3);
+    ASSERT_FALSE(audio.empty()) << mp3;
+    EXPECT_NEAR(test_support::TestVoiceSeconds(voice_name), audio.seconds(), kLengthTolerance) << mp3;
   }
 
   test_support::ScopedTempDir dir_;
@@ -78,11 +76,11 @@ TEST_F(RealConversionTest, SpokenMessagesOfBothFormsBecomeMp3sOfTheirLength) {
 TEST_F(RealConversionTest, AToneKeepsItsPitchAtTheDefaultRate) {
   const std::string tone = Voice("tone440.slk", "声音\\tone.slk");
   ASSERT_EQ(kConverted, ConvertOne(tone));
-  const std::string samples = test_support::DecodeMp3(dir_.path() + "\\声音\\tone.mp3");
-  ASSERT_FALSE(samples.empty());
-  const double seconds = test_support::SecondsOf(samples);
+  const test_support::Mp3Audio audio = test_support::DecodeMp3(dir_.path() + "\\声音\\tone.mp3");
+  ASSERT_FALSE(audio.empty());
+  const double seconds = audio.seconds();
   EXPECT_NEAR(3.0, seconds, kLengthTolerance);
-  const double hertz = test_support::SignChanges(samples) / 2.0 / seconds;
+  const double hertz = test_support::SignChanges(audio.samples) / 2.0 / seconds;
   EXPECT_NEAR(440.0, hertz, 440.0 * kPitchTolerance);
 }
 
@@ -124,6 +122,59 @@ TEST_F(RealConversionTest, ABatchWithACorruptFileSaysWhichAndKeepsTheOldMp3) {
   EXPECT_EQ(bad + "：解码失败\r\n", ReadAll(list));
   EXPECT_EQ("an MP3 of an earlier run", ReadAll(d_ + "\\out\\10001\\bad.mp3"));
   ExpectLengthOf(d_ + "\\out\\10001\\good.mp3", "speech-qq.slk");
+}
+
+// The last-write time of a file, and a fixed one given to it.
+uint64_t WriteTimeOf(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+}
+
+bool SetWriteTime(const std::string& path, WORD year, WORD month, WORD day) {
+  SYSTEMTIME when = {year, month, 0, day, 8, 30, 15, 0};
+  FILETIME time;
+  const HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool set = SystemTimeToFileTime(&when, &time) && SetFileTime(file, nullptr, nullptr, &time);
+  CloseHandle(file);
+  return set;
+}
+
+TEST_F(RealConversionTest, RealAmrRecordingsGoToTheEncoderStraightInBothForms) {
+  // An AMR-NB recording keeps its own 8000 Hz; the SILK message beside it
+  // is encoded at the rate of the box.
+  const std::string single = Voice("amr-nb.amr", "录音 备份\\语音 1.amr");
+  EXPECT_EQ(kConverted, ConvertOne(single));
+  const test_support::Mp3Audio alone = test_support::DecodeMp3(dir_.path() + "\\录音 备份\\语音 1.mp3");
+  EXPECT_EQ(8000, alone.sample_rate);
+  EXPECT_NEAR(test_support::TestVoiceSeconds("amr-nb.amr"), alone.seconds(), kLengthTolerance);
+  EXPECT_FALSE(Exists(dir_.path() + "\\录音 备份\\语音 1.pcm"));
+
+  const std::string account = "wxid_4f2a9c81e7d3b605a1";
+  Voice("amr-nb.amr", "MicroMsg\\" + account + "\\voice2\\0a\\1b\\recorded.amr");
+  Voice("speech-wechat.amr", "MicroMsg\\" + account + "\\voice2\\0a\\1b\\silk.amr");
+  EXPECT_EQ(kConverted, ConvertAccount(dir_.path() + "\\MicroMsg"));
+  const test_support::Mp3Audio recorded = test_support::DecodeMp3(d_ + "\\out\\" + account + "\\recorded.mp3");
+  EXPECT_EQ(8000, recorded.sample_rate);
+  EXPECT_NEAR(test_support::TestVoiceSeconds("amr-nb.amr"), recorded.seconds(), kLengthTolerance);
+  EXPECT_EQ(12000, test_support::DecodeMp3(d_ + "\\out\\" + account + "\\silk.mp3").sample_rate);
+  ExpectLengthOf(d_ + "\\out\\" + account + "\\silk.mp3", "speech-wechat.amr");
+}
+
+TEST_F(RealConversionTest, EveryMp3KeepsTheTimeOfItsVoiceMessage) {
+  const std::string single = Voice("speech-qq.slk", "备份\\甲.slk");
+  ASSERT_TRUE(SetWriteTime(single, 2019, 5, 20));
+  const std::string first = Voice("tone440.slk", "MobileQQ\\10001\\ptt\\b.slk");
+  const std::string second = Voice("amr-nb.amr", "MobileQQ\\10001\\ptt\\a.slk");
+  ASSERT_TRUE(SetWriteTime(first, 2020, 1, 2));
+  ASSERT_TRUE(SetWriteTime(second, 2021, 12, 31));
+  EXPECT_EQ(kConverted, ConvertOne(single));
+  EXPECT_EQ(kConverted, ConvertAccount(dir_.path() + "\\MobileQQ"));
+  EXPECT_EQ(WriteTimeOf(single), WriteTimeOf(dir_.path() + "\\备份\\甲.mp3"));
+  EXPECT_EQ(WriteTimeOf(first), WriteTimeOf(d_ + "\\out\\10001\\b.mp3"));
+  EXPECT_EQ(WriteTimeOf(second), WriteTimeOf(d_ + "\\out\\10001\\a.mp3"));
+  EXPECT_NE(WriteTimeOf(first), WriteTimeOf(second));
 }
 
 }  // namespace

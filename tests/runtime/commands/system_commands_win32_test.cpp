@@ -19,6 +19,7 @@
 #include "tests/support/child_process.h"
 #include "tests/support/runtime_fixture.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
 
 namespace rt {
 namespace {
@@ -66,6 +67,53 @@ TEST(FileCommandsTest, RemoveFileDeletesFilesButNotFolders) {
   EXPECT_EQ(0, Call(RemoveFile, {ArgValue::Text(file.c_str())}));
   EXPECT_EQ(0, Call(RemoveFile, {ArgValue::Text(folder.c_str())}));
   EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.c_str()));
+}
+
+TEST(FileCommandsTest, BeginsWithComparesTheFirstBytesOfFilesOnly) {
+  test_support::ScopedTempDir dir;
+  const std::string amr = dir.WriteFile("录音.amr", std::string("#!AMR\n\x3c\x00", 8));
+  const std::string short_file = dir.WriteFile("s.amr", "#!AM");
+  const std::string folder = dir.MakeDir("#!AMR");
+  auto begins = [](const std::string& path, const char* prefix) {
+    return Call(FileBeginsWith, {ArgValue::Text(path.c_str()), ArgValue::Text(prefix)});
+  };
+  EXPECT_EQ(1, begins(amr, "#!AMR\n"));
+  EXPECT_EQ(0, begins(amr, "#!AMR-WB\n"));
+  EXPECT_EQ(0, begins(short_file, "#!AMR\n")) << "shorter than the prefix";
+  EXPECT_EQ(0, begins(amr, "")) << "an empty prefix tells nothing";
+  EXPECT_EQ(0, begins(folder, "#"));
+  EXPECT_EQ(0, begins(dir.path() + "\none.amr", "#"));
+}
+
+TEST(FileCommandsTest, CopyWriteTimeGivesTheTargetTheSourcesLastWriteTime) {
+  test_support::ScopedTempDir dir;
+  const std::string voice = dir.WriteFile("语音.slk", "voice");
+  const std::string mp3 = dir.WriteFile("语音.mp3", "mp3");
+  // 2021-03-04 05:06:07 UTC.
+  SYSTEMTIME when = {2021, 3, 4, 4, 5, 6, 7, 0};
+  FILETIME sent;
+  ASSERT_TRUE(SystemTimeToFileTime(&when, &sent));
+  const HANDLE file = CreateFileA(voice.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &sent));
+  CloseHandle(file);
+  EXPECT_EQ(1, Call(CopyWriteTime, {ArgValue::Text(voice.c_str()), ArgValue::Text(mp3.c_str())}));
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  ASSERT_TRUE(GetFileAttributesExA(mp3.c_str(), GetFileExInfoStandard, &data));
+  EXPECT_EQ(sent.dwLowDateTime, data.ftLastWriteTime.dwLowDateTime);
+  EXPECT_EQ(sent.dwHighDateTime, data.ftLastWriteTime.dwHighDateTime);
+  EXPECT_EQ("mp3", test_support::ReadAll(mp3)) << "the content is untouched";
+  EXPECT_EQ(0, Call(CopyWriteTime, {ArgValue::Text((dir.path() + "\none").c_str()), ArgValue::Text(mp3.c_str())}));
+  EXPECT_EQ(0, Call(CopyWriteTime, {ArgValue::Text(voice.c_str()), ArgValue::Text((dir.path() + "\none").c_str())}));
+}
+
+TEST(ClockTest, AwakeMillisecondsIsTheUnbiasedInterruptTime) {
+  ULONGLONG before = 0, after = 0;
+  ASSERT_TRUE(QueryUnbiasedInterruptTime(&before));
+  const uint32_t clock = static_cast<uint32_t>(Call(AwakeMilliseconds, {}));
+  ASSERT_TRUE(QueryUnbiasedInterruptTime(&after));
+  EXPECT_LE(static_cast<uint32_t>(before / 10000), clock);
+  EXPECT_GE(static_cast<uint32_t>(after / 10000), clock);
 }
 
 TEST(ListProcessesTest, HoldsThisProcessAndFreesCleanly) {
