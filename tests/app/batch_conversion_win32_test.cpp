@@ -29,23 +29,6 @@ using test_support::WaitUntil;
 
 constexpr char kRestCaption[] = "Sonoteca[支持QQ、微信]";
 
-// Every file below `folder` whose name ends in `suffix`.
-void FindBelow(const std::string& folder, const std::string& suffix, std::vector<std::string>* found) {
-  WIN32_FIND_DATAA entry;
-  const HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &entry);
-  if (h == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::string name = entry.cFileName;
-    if (name == "." || name == "..") continue;
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      FindBelow(folder + "\\" + name, suffix, found);
-    } else if (name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
-      found->push_back(folder + "\\" + name);
-    }
-  } while (FindNextFileA(h, &entry));
-  FindClose(h);
-}
-
 class BatchTest : public ::testing::Test {
  protected:
   void SetUp() override { d_ = MakeProgramFolder(dir_, "转换 工具", Converters::kRecording); }
@@ -168,8 +151,7 @@ TEST_F(BatchTest, AQqAccountBecomesMp3sWithTheExactCommandLinesAndNothingLeftBeh
             encoded);
   EXPECT_EQ("mp3 of [pcm of " + ptt + "a1.slk]", ReadAll(Out("10001") + "\\a1.mp3"));
   EXPECT_EQ("mp3 of [pcm of " + ptt + "语音 二.slk]", ReadAll(Out("10001") + "\\语音 二.mp3"));
-  std::vector<std::string> pcm;
-  FindBelow(d_ + "\\out", ".pcm", &pcm);
+  const std::vector<std::string> pcm = test_support::FilesBelow(d_ + "\\out", ".pcm");
   EXPECT_TRUE(pcm.empty()) << pcm.front();
   EXPECT_FALSE(Exists(Out("10001") + "\\转换失败.txt"));
   EXPECT_TRUE(IsWindowEnabled(program_.Control("停止")));
@@ -190,8 +172,7 @@ TEST_F(BatchTest, WeChatFilesComeFromTwoLevelsDownAndSameNamesKeepBothMp3s) {
   program_.DoubleClickAccount(0);
   EXPECT_EQ("转换成功", program_.AnswerBox());
   EXPECT_EQ(2u, Logged(Log("silk_v3_decoder"), "cmdline").size());
-  std::vector<std::string> mp3;
-  FindBelow(Out(account), ".mp3", &mp3);
+  std::vector<std::string> mp3 = test_support::FilesBelow(Out(account), ".mp3");
   std::sort(mp3.begin(), mp3.end());
   // Which of the two keeps the name depends on the order the folders are read in.
   ASSERT_EQ((std::vector<std::string>{Out(account) + "\\MSG_2.mp3", Out(account) + "\\msg.mp3"}), mp3);

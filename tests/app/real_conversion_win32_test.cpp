@@ -1,6 +1,8 @@
-// End to end: the real program with the converters that ship beside it turns spoken voice messages and a tone into MP3s that sound as
-// they should, in folders whose paths have spaces and Chinese characters,
-// and says so only when it is true.
+// End to end: the real program with the converters that ship beside it
+// turns spoken voice messages and a tone into MP3s that sound as they
+// should, in folders whose paths have spaces and Chinese characters, and
+// says so only when it is true; and so does the release package, unzipped
+// into an empty folder.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/console_program.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/test_voices.h"
 #include "tests/support/temp_dir.h"
@@ -175,6 +178,37 @@ TEST_F(RealConversionTest, EveryMp3KeepsTheTimeOfItsVoiceMessage) {
   EXPECT_EQ(WriteTimeOf(first), WriteTimeOf(d_ + "\\out\\10001\\b.mp3"));
   EXPECT_EQ(WriteTimeOf(second), WriteTimeOf(d_ + "\\out\\10001\\a.mp3"));
   EXPECT_NE(WriteTimeOf(first), WriteTimeOf(second));
+}
+
+// The release package of this tree's architecture, unzipped by the test's
+// fixture (ctest ReleasePackageUnzipped) into an empty folder beside the
+// tests: the program runs from there with nothing but the package's files.
+class ReleasePackageTest : public RealConversionTest {
+ protected:
+  void SetUp() override {
+    const std::string unzipped = test_support::SelfFolder() + "\\release-package";
+    const std::vector<std::wstring> packages = test_support::Names(test_support::Widen(unzipped));
+    ASSERT_EQ(1u, packages.size()) << "unzip the package into " << unzipped << " (scripts/run-tests does)";
+    d_ = unzipped + "\\" + test_support::Utf8(packages[0]);
+  }
+};
+
+TEST_F(ReleasePackageTest, ConvertsAQqAndAWeChatAccountFromTheFolderItWasUnzippedInto) {
+  EXPECT_EQ((std::vector<std::wstring>{L"FFMPEG-CONFIGURATION.txt", L"LGPL-2.1.txt", L"LICENSE.txt", L"README.txt",
+                                       L"SILK-SDK-NOTICE.txt", L"THIRD-PARTY-NOTICES.txt", L"ffmpeg.exe",
+                                       L"silk_v3_decoder.exe", L"sonoteca.exe"}),
+            test_support::Names(test_support::Widen(d_)));
+  Voice("speech-qq.slk", "MobileQQ\\10001\\ptt\\stream_1.slk");
+  Voice("tone440.slk", "MobileQQ\\10001\\ptt\\1587023341258.slk");
+  const std::string account = "a3f1c09b7e5d42f8b61c2e0d9f4a7b53";
+  Voice("speech-wechat.amr", "MicroMsg\\" + account + "\\voice2\\3f\\9a\\msg_1.amr");
+  Voice("amr-nb.amr", "MicroMsg\\" + account + "\\voice2\\3f\\9a\\msg_2.amr");
+  EXPECT_EQ(kConverted, ConvertAccount(dir_.path() + "\\MobileQQ"));
+  EXPECT_EQ(kConverted, ConvertAccount(dir_.path() + "\\MicroMsg"));
+  ExpectLengthOf(d_ + "\\out\\10001\\stream_1.mp3", "speech-qq.slk");
+  ExpectLengthOf(d_ + "\\out\\10001\\1587023341258.mp3", "tone440.slk");
+  ExpectLengthOf(d_ + "\\out\\" + account + "\\msg_1.mp3", "speech-wechat.amr");
+  ExpectLengthOf(d_ + "\\out\\" + account + "\\msg_2.mp3", "amr-nb.amr");
 }
 
 }  // namespace

@@ -82,27 +82,11 @@ class Demo {
   int pictures_taken_ = 0;
 };
 
-// Every MP3 under `folder`, its subfolders included.
-void FindMp3s(const std::string& folder, std::vector<std::string>* found) {
-  WIN32_FIND_DATAA entry;
-  const HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::string name = entry.cFileName;
-    if (name == "." || name == "..") continue;
-    const std::string path = folder + "\\" + name;
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      FindMp3s(path, found);
-    } else if (name.size() > 4 && name.compare(name.size() - 4, 4, ".mp3") == 0) {
-      found->push_back(path);
-    }
-  } while (FindNextFileA(find, &entry));
-  FindClose(find);
-}
-
 void ListMp3s(const std::vector<std::string>& folders) {
   std::vector<std::string> mp3s;
-  for (const std::string& folder : folders) FindMp3s(folder, &mp3s);
+  for (const std::string& folder : folders) {
+    for (const std::string& mp3 : test_support::FilesBelow(folder, ".mp3")) mp3s.push_back(mp3);
+  }
   std::sort(mp3s.begin(), mp3s.end());
   Say("the MP3s made, with their lengths:");
   for (const std::string& mp3 : mp3s) {

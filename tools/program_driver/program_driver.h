@@ -70,6 +70,10 @@ class RunningProgram {
 // A window's text, read across processes.
 std::string TextOf(HWND window);
 
+// Every file below `folder`, its subfolders included, whose name ends in
+// `suffix` (case-sensitive), in the order the file system gives them.
+std::vector<std::string> FilesBelow(const std::string& folder, const std::string& suffix);
+
 // Text of the program's code page as UTF-8, for a Linux terminal.
 std::string ToUtf8(const std::string& ansi);
 

@@ -66,6 +66,32 @@ std::string TextOf(HWND window) {
   return buffer;
 }
 
+namespace {
+
+void AddFilesBelow(const std::string& folder, const std::string& suffix, std::vector<std::string>* found) {
+  WIN32_FIND_DATAA entry;
+  const HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &entry);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = entry.cFileName;
+    if (name == "." || name == "..") continue;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      AddFilesBelow(folder + "\\" + name, suffix, found);
+    } else if (name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
+      found->push_back(folder + "\\" + name);
+    }
+  } while (FindNextFileA(h, &entry));
+  FindClose(h);
+}
+
+}  // namespace
+
+std::vector<std::string> FilesBelow(const std::string& folder, const std::string& suffix) {
+  std::vector<std::string> found;
+  AddFilesBelow(folder, suffix, &found);
+  return found;
+}
+
 std::string ToUtf8(const std::string& ansi) {
   const int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
   if (n <= 0) return std::string();
