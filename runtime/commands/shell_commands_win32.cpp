@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "runtime/commands/shell_commands.h"
+#include "runtime/core/ansi_path.h"
 #include "runtime/core/heap.h"
 #include "runtime/core/requests.h"
 #include "runtime/core/thread_stop.h"
@@ -61,13 +62,15 @@ class DisabledProgramWindows {
   std::vector<Saved> saved_;
 };
 
-// The chosen item's file-system path; frees the item through the shell's allocator.
+// The chosen item's file-system path, read wide and given in the code page
+// as a dropped path is (its short form where the code page cannot hold
+// it); frees the item through the shell's allocator.
 char* TakeItemPath(LPITEMIDLIST item) {
-  char path[MAX_PATH + 1] = {};
+  wchar_t path[MAX_PATH + 1] = {};
   char* text = nullptr;
-  if (SHGetPathFromIDListA(item, path)) {
-    path[MAX_PATH] = '\0';
-    text = NewText(path);
+  if (SHGetPathFromIDListW(item, path)) {
+    path[MAX_PATH] = L'\0';
+    text = NewText(AnsiPath(path).c_str());
   }
   IMalloc* allocator = nullptr;
   if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator != nullptr) {

@@ -131,6 +131,55 @@ void CopyWriteTime(ArgValue* result, int32_t argc, ArgValue* args) {
   SetInt(result, copied ? 1 : 0);
 }
 
+void CreateFolder(ArgValue* result, int32_t argc, ArgValue* args) {
+  const char* path = argc >= 1 ? args[0].AsText() : nullptr;
+  SetInt(result, path != nullptr && CreateDirectoryA(path, nullptr) ? 1 : 0);
+}
+
+void ProbeFolder(ArgValue* result, int32_t argc, ArgValue* args) {
+  const std::string folder = argc >= 1 && args[0].AsText() != nullptr ? args[0].AsText() : "";
+  ULARGE_INTEGER free_bytes = {};
+  const bool room_known = GetDiskFreeSpaceExA(folder.c_str(), &free_bytes, nullptr, nullptr) != 0;
+  // A name no program of ours uses, unique to this thread.
+  const std::string probe = folder + (folder.empty() || folder.back() == '\\' ? "" : "\\") + ".sonoteca-probe-" +
+                            std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetCurrentThreadId());
+  const HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+  if (file != INVALID_HANDLE_VALUE) {
+    static const char kBlock[4096] = {};
+    DWORD written = 0;
+    if (!WriteFile(file, kBlock, sizeof kBlock, &written, nullptr) || written != sizeof kBlock) error = GetLastError();
+    CloseHandle(file);
+  }
+  const bool full = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ||
+                    (room_known && static_cast<int64_t>(free_bytes.QuadPart) < kFolderRoomBytes);
+  SetInt(result, full ? kFolderFull : error != ERROR_SUCCESS ? kFolderNotWritable : kFolderWritable);
+}
+
+void FileNameKey(ArgValue* result, int32_t argc, ArgValue* args) {
+  const char* name = argc >= 1 ? args[0].AsText() : nullptr;
+  std::string key;
+  const int n = name != nullptr ? MultiByteToWideChar(CP_ACP, 0, name, -1, nullptr, 0) : 0;
+  if (n > 1) {
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, name, -1, &wide[0], n);
+    // Without linguistic casing: the system's own table, which is the one
+    // file systems compare names by.
+    std::wstring upper(wide.size(), L'\0');
+    const int m = LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide.c_str(), -1, &upper[0],
+                               static_cast<int>(upper.size()));
+    if (m > 0) wide = upper.substr(0, static_cast<size_t>(m));
+    const int k = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (k > 1) {
+      key.assign(static_cast<size_t>(k), '\0');
+      WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &key[0], k, nullptr, nullptr);
+      key.resize(static_cast<size_t>(k - 1));
+    }
+  }
+  SetAddress(result, NewText(key.c_str()));
+}
+
 void AwakeMilliseconds(ArgValue* result, int32_t, ArgValue*) {
   // Bound at run time: older systems have no unbiased time.
   using UnbiasedTimeFn = BOOL(WINAPI*)(PULONGLONG);

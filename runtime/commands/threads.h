@@ -29,4 +29,14 @@ void KillThread(ArgValue* result, int32_t argc, ArgValue* args);
 // shutting down).
 void RunOnWindowThread(ArgValue* result, int32_t argc, ArgValue* args);
 
+// Signals that a worker's waits can take among the programs they wait for
+// (WaitForPrograms), so that the window thread can ask a worker to wind
+// down its work itself. () -> int: a new signal, not raised; 0 when none
+// can be made.
+void NewSignal(ArgValue* result, int32_t argc, ArgValue* args);
+// (signal int): raises it; it stays raised.
+void RaiseSignal(ArgValue* result, int32_t argc, ArgValue* args);
+// (signal int): closes it; 0 is ignored.
+void CloseSignal(ArgValue* result, int32_t argc, ArgValue* args);
+
 }  // namespace rt

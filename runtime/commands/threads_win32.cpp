@@ -44,4 +44,27 @@ void RunOnWindowThread(ArgValue* result, int32_t argc, ArgValue* args) {
   SetBool(result, PostToWindowThread(reinterpret_cast<WindowThreadRoutine>(routine), argument));
 }
 
+namespace {
+
+// Event handles fit 32 bits on every Windows (sign-extended on 64-bit).
+HANDLE SignalOf(int32_t argc, const ArgValue* args) {
+  return argc >= 1 ? reinterpret_cast<HANDLE>(static_cast<intptr_t>(args[0].AsInt())) : nullptr;
+}
+
+}  // namespace
+
+void NewSignal(ArgValue* result, int32_t, ArgValue*) {
+  const HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  const int32_t handle = static_cast<int32_t>(reinterpret_cast<intptr_t>(event));
+  std::memcpy(result->payload, &handle, 4);
+}
+
+void RaiseSignal(ArgValue*, int32_t argc, ArgValue* args) {
+  if (const HANDLE event = SignalOf(argc, args)) SetEvent(event);
+}
+
+void CloseSignal(ArgValue*, int32_t argc, ArgValue* args) {
+  if (const HANDLE event = SignalOf(argc, args)) CloseHandle(event);
+}
+
 }  // namespace rt
