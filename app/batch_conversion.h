@@ -25,8 +25,13 @@ std::string ProgressCaption(const std::string& rest, int32_t done, int32_t total
 // then hands the worker a job of its own and starts it.
 void CollectVoiceFiles(const std::string& folder, int32_t kind);
 // Stops the running batch, if any, as the stop button does (without its
-// message): the worker has ended when this returns, and the caption and the
-// task-bar button are back at rest.
-void StopBatch();
+// message): a collection still running starts nothing; a worker ends every
+// converter it started, clears what they wrote and puts back the MP3s it
+// had set aside, and has ended when this returns; the caption and the
+// task-bar button are back at rest. False when the last batch had already
+// finished by itself (there was nothing to stop).
+bool StopBatch();
+// True when the last batch ended by itself, with its report.
+bool LastBatchFinished();
 
 }  // namespace app

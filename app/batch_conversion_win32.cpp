@@ -1,7 +1,9 @@
 // The double-click on an account: its voice files are collected on the
-// window thread and converted by one worker thread, which keeps several
-// conversions going, reports progress to the window thread and ends with
-// one message.
+// window thread, which keeps answering meanwhile, and converted by one
+// worker thread, which keeps several conversions going and reports progress
+// to the window thread. A finished batch's report is shown by the window
+// thread once the worker has ended; a stopped batch ends every converter it
+// started and clears what they wrote before "已停止" is shown.
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,9 +44,15 @@ constexpr int32_t kCaption = rt::kFirstTypeProperty + rt::kWindowCaption;
 constexpr int32_t kSelection = rt::kFirstTypeProperty + rt::kListCurrentSelection;
 constexpr int32_t kKindQq = 0;
 constexpr int32_t kSuffixBytes = 4;
-constexpr int32_t kFolderBit = 0x10;
 // Given to a program that cannot be waited for (there is no process).
 constexpr uint32_t kUnwaitedPauseMs = 500;
+// How long a stop waits for the worker to end its converters and clear
+// their files before it cuts the worker off.
+constexpr uint32_t kStopBoundMs = 30000;
+// A collection looks at the window's events this often, after its first
+// hundred entries (every entry before).
+constexpr uint32_t kCollectEventsEveryMs = 10;
+constexpr int32_t kCollectEachOfTheFirst = 100;
 
 #if defined(__i386__)
 #define THREAD_ROUTINE __attribute__((stdcall))
@@ -64,7 +72,7 @@ std::string ProgramFolder() { return OwnedText(rt::CallCoreCommand(rt::ProgramFo
 
 char* NewRuntimeText(const std::string& text) { return rt::NewText(text.c_str()); }
 
-// --- Progress, on the window thread only -----------------------------------
+// --- Progress and the report, on the window thread only -----------------------
 
 void SetCaption(const std::string& caption) {
   rt::WriteProperty(kMainWindow, 0, kCaption, -1, reinterpret_cast<intptr_t>(caption.c_str()), 0);
@@ -93,9 +101,17 @@ void ShowRest() {
 }
 
 // Posted by the worker; a batch that is no longer the running one is past.
+// Drawn at most every so often: each caption is a repaint, and a user
+// cannot read faster; the last file is always shown.
 void OnProgressPosted(uintptr_t serial) {
-  const BatchState& batch = Batch();
-  if (batch.batch_running && batch.job != nullptr && batch.job->serial == serial) ShowProgress();
+  constexpr uint32_t kProgressEveryMs = 100;
+  BatchState& batch = Batch();
+  if (!batch.batch_running || batch.job == nullptr || batch.job->serial != serial) return;
+  const uint32_t now = Now();
+  const bool last = batch.job->finished.load() == static_cast<int32_t>(batch.job->files.size());
+  if (!last && now - batch.progress_shown_at < kProgressEveryMs) return;
+  batch.progress_shown_at = now;
+  ShowProgress();
 }
 
 void OnBatchEndPosted(uintptr_t serial) {
@@ -103,139 +119,248 @@ void OnBatchEndPosted(uintptr_t serial) {
   if (batch.job != nullptr && batch.job->serial == serial) ShowRest();
 }
 
-// The worker never waits for the window thread, which may be busy.
-void PostFromWorker(void (*routine)(uintptr_t), uint32_t serial) {
+// The report of a finished batch, handed to the window thread with the
+// batch it belongs to.
+struct PostedReport {
+  uint32_t serial;
+  std::string text;
+};
+
+// The report stays until the user closes it: no stop, no later batch and no
+// other account closes it, as they would a box of a worker's.
+void OnReportPosted(uintptr_t posted) {
+  const std::unique_ptr<PostedReport> report(reinterpret_cast<PostedReport*>(posted));
+  OnBatchEndPosted(report->serial);
+  Tell(report->text);
+}
+
+// The worker never waits for the window thread, which may be busy. False
+// when the program is shutting down and nothing can be handed over.
+bool PostFromWorker(void (*routine)(uintptr_t), uintptr_t argument) {
   rt::ArgValue args[2] = {rt::ArgValue::Address(reinterpret_cast<const void*>(routine), rt::kTagSubroutine),
-                          rt::ArgValue::Address(reinterpret_cast<const void*>(static_cast<uintptr_t>(serial)),
-                                                rt::kTagInt)};
-  rt::CallLibraryCommand(rt::RunOnWindowThread, 2, args);
+                          rt::ArgValue::Address(reinterpret_cast<const void*>(argument), rt::kTagInt)};
+  return rt::CallLibraryCommand(rt::RunOnWindowThread, 2, args).AsInt() != 0;
 }
 
 // --- The worker --------------------------------------------------------------
 
-struct Running {
-  size_t index;
-  std::unique_ptr<FileConversion> conversion;
+struct Slot {
+  size_t index;  // in the job's files
+  FileConversion* conversion;
 };
 
 // Keeps up to the job's number of conversions going until every file has
-// ended, and returns how each ended, in collection order.
-std::vector<Failure> ConvertAll(BatchJob* job) {
+// ended, and records how each ended, in collection order. False when the
+// window thread asked for a stop: the conversions in flight are then still
+// in the job, for AbandonInFlight.
+bool ConvertAll(BatchJob* job, std::vector<Failure>* failures, std::vector<bool>* ended) {
   const ConversionSettings settings = {job->limit_ms, kUnwaitedPauseMs, ReadSampleRate};
-  std::vector<Failure> failures(job->files.size(), Failure::kNone);
-  std::vector<Running> running;
+  std::vector<Slot> running;
   size_t next = 0;
-  const auto finished = [job, &failures](size_t index, const FileConversion& conversion) {
-    failures[index] = conversion.failure();
+  const auto finished = [job, failures, ended](size_t index, const FileConversion& conversion) {
+    (*failures)[index] = conversion.failure();
+    (*ended)[index] = true;
     job->finished.fetch_add(1);
     PostFromWorker(OnProgressPosted, job->serial);
   };
   for (;;) {
     while (running.size() < static_cast<size_t>(job->max_conversions) && next < job->files.size()) {
-      auto conversion = std::make_unique<FileConversion>(job->files[next], settings);
+      if (job->outcome.load() != BatchOutcome::kRunning) return false;
+      const size_t index = next++;
+      if (job->unusable[index]) {
+        (*failures)[index] = Failure::kNameUnusable;
+        (*ended)[index] = true;
+        job->finished.fetch_add(1);
+        continue;
+      }
+      job->in_flight.push_back(std::make_unique<FileConversion>(job->files[index], settings));
+      FileConversion* conversion = job->in_flight.back().get();
       conversion->Start();
       if (conversion->done()) {
-        finished(next, *conversion);
+        finished(index, *conversion);
+        job->in_flight.pop_back();
       } else {
-        running.push_back({next, std::move(conversion)});
+        running.push_back({index, conversion});
       }
-      ++next;
     }
-    if (running.empty()) return failures;
+    if (running.empty()) return true;
 
+    // The stop signal is waited for among the programs: the last one.
     std::vector<int32_t> handles;
     uint32_t wait_ms = job->limit_ms;
     const uint32_t now = Now();
-    for (const Running& r : running) {
-      handles.push_back(r.conversion->process());
-      const uint32_t left = r.conversion->MillisecondsLeft(now);
+    for (const Slot& slot : running) {
+      handles.push_back(slot.conversion->process());
+      const uint32_t left = slot.conversion->MillisecondsLeft(now);
       if (left < wait_ms) wait_ms = left;
     }
+    handles.push_back(job->stop_signal);
     rt::ArgValue args[3] = {rt::ArgValue::Int(static_cast<int32_t>(handles.size())),
                             rt::ArgValue::Address(handles.data(), rt::kTagInt),
                             rt::ArgValue::Int(static_cast<int32_t>(wait_ms))};
-    // A stop ends the worker here; the programs already started run on.
-    if (rt::CallLibraryCommand(rt::WaitForPrograms, 3, args).AsInt() == rt::kWaitFailed) {
+    const int32_t answer = rt::CallLibraryCommand(rt::WaitForPrograms, 3, args).AsInt();
+    if (job->outcome.load() != BatchOutcome::kRunning) return false;
+    if (answer == rt::kWaitFailed) {
       rt::ArgValue pause = rt::ArgValue::Int(50);
       rt::CallCoreCommand(rt::Pause, 1, &pause);
     }
     // Each looks whether its program has ended or run out of time, and goes on.
     const uint32_t later = Now();
     for (size_t i = 0; i < running.size();) {
-      running[i].conversion->Advance(later);
-      if (running[i].conversion->done()) {
-        finished(running[i].index, *running[i].conversion);
-        running.erase(running.begin() + static_cast<std::ptrdiff_t>(i));
-      } else {
+      FileConversion* conversion = running[i].conversion;
+      conversion->Advance(later);
+      if (!conversion->done()) {
         ++i;
+        continue;
       }
+      finished(running[i].index, *conversion);
+      for (size_t k = 0; k < job->in_flight.size(); ++k) {
+        if (job->in_flight[k].get() == conversion) {
+          job->in_flight.erase(job->in_flight.begin() + static_cast<std::ptrdiff_t>(k));
+          break;
+        }
+      }
+      running.erase(running.begin() + static_cast<std::ptrdiff_t>(i));
     }
   }
 }
 
+// Ends every converter still running by its own handle, clears what it
+// wrote and puts back the MP3 it had set aside.
+void AbandonInFlight(BatchJob* job) {
+  for (const std::unique_ptr<FileConversion>& conversion : job->in_flight) conversion->Abandon();
+  job->in_flight.clear();
+}
+
 // The list file of the failures of this account's last batch: written when
-// some failed, removed when none did. Its path, or empty when it could not
-// be written.
-std::string WriteFailureList(const BatchJob& job, const std::vector<std::string>& lines) {
-  const std::string path =
-      job.program_folder + "\\out\\" + job.account + "\\" + res::kConstantData.failure_list_file;
+// some failed, removed when none did. False when it could not be written.
+bool WriteFailureList(const BatchJob& job, const std::vector<std::string>& lines, std::string* path) {
+  *path = job.program_folder + "\\out\\" + job.account + "\\" + res::kConstantData.failure_list_file;
   if (lines.empty()) {
-    rt::ArgValue arg = rt::ArgValue::Text(path.c_str());
+    rt::ArgValue arg = rt::ArgValue::Text(path->c_str());
     rt::CallCoreCommand(rt::RemoveFile, 1, &arg);
-    return std::string();
+    return true;
   }
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";
-  rt::ArgValue args[2] = {rt::ArgValue::Text(path.c_str()), rt::ArgValue::Text(text.c_str())};
-  return rt::CallCoreCommand(rt::WriteTextFile, 2, args).AsInt() != 0 ? path : std::string();
+  rt::ArgValue args[2] = {rt::ArgValue::Text(path->c_str()), rt::ArgValue::Text(text.c_str())};
+  return rt::CallCoreCommand(rt::WriteTextFile, 2, args).AsInt() != 0;
+}
+
+// True when this worker's batch ends as finished; false when the window
+// thread has stopped it meanwhile.
+bool EndsFinished(BatchJob* job) {
+  BatchOutcome expected = BatchOutcome::kRunning;
+  return job->outcome.compare_exchange_strong(expected, BatchOutcome::kFinished);
+}
+
+void PostReport(const BatchJob& job, const std::string& text) {
+  auto* report = new PostedReport{job.serial, text};
+  if (!PostFromWorker(OnReportPosted, reinterpret_cast<uintptr_t>(report))) delete report;
 }
 
 uint32_t THREAD_ROUTINE RunBatchConversion(void* parameter) {
   BatchJob* job = static_cast<BatchJob*>(parameter);
-  std::string message;
   if (job->files.empty()) {
-    message = res::kConstantData.no_voice_files + job->searched_folder;
-  } else {
-    const std::vector<Failure> failures = ConvertAll(job);
-    std::vector<std::string> lines;
-    int32_t converted = 0;
-    for (size_t i = 0; i < failures.size(); ++i) {
-      if (failures[i] == Failure::kNone) {
-        ++converted;
-      } else {
-        lines.push_back(FailureLine(job->files[i], failures[i]));
-      }
+    if (EndsFinished(job)) {
+      PostReport(*job, res::kConstantData.no_voice_files + job->searched_folder);
+    } else {
+      PostFromWorker(OnBatchEndPosted, job->serial);
     }
-    message = BatchSummary(converted, lines, WriteFailureList(*job, lines));
+    return 0;
   }
-  // Also what an earlier, stopped batch left.
+  std::vector<Failure> failures(job->files.size(), Failure::kNone);
+  std::vector<bool> ended(job->files.size(), false);
+  const bool complete = ConvertAll(job, &failures, &ended) && EndsFinished(job);
+  if (!complete) AbandonInFlight(job);
+  // What failed up to a stop is listed too: an earlier list must not pass
+  // for this batch's.
+  std::vector<std::string> lines;
+  int32_t converted = 0;
+  for (size_t i = 0; i < failures.size(); ++i) {
+    if (!ended[i]) continue;
+    if (failures[i] == Failure::kNone) {
+      ++converted;
+    } else {
+      lines.push_back(FailureLine(job->files[i], failures[i]));
+    }
+  }
+  std::string list;
+  const bool list_written = WriteFailureList(*job, lines, &list);
+  if (!complete) {
+    PostFromWorker(OnBatchEndPosted, job->serial);
+    return 0;
+  }
+  // Also what an earlier batch left, when a stop could not clear it.
   WalkFiles(job->program_folder + "\\out", "*.pcm", DeleteFoundFile);
-  PostFromWorker(OnBatchEndPosted, job->serial);
-  Tell(message);
+  PostReport(*job, BatchSummary(converted, lines, list, list_written));
   return 0;
 }
 
 // --- Collection, on the window thread ----------------------------------------
 
-bool IsFolderEntry(const std::string& path) {
-  rt::ArgValue arg = rt::ArgValue::Text(path.c_str());
-  const int32_t attributes = rt::CallCoreCommand(rt::FileAttributes, 1, &arg).AsInt();
-  return attributes != -1 && (attributes & kFolderBit) != 0;
+// A collection of an account's voice files. The window's events are handled
+// as it goes, so the window keeps answering on a large account; a stop or
+// a later batch overtakes it.
+class Collection {
+ public:
+  explicit Collection(uint32_t serial) : serial_(serial), handled_(Now()) {}
+
+  // The files of `folder` (ending in "\") that match `pattern`. A folder
+  // whose name looks like a voice file is no voice file.
+  void AddMatching(const std::string& folder, const std::string& pattern) {
+    EntrySearch search;
+    for (FolderEntry entry = search.First(folder + pattern); !entry.name.empty() && Goes(); entry = search.Next()) {
+      if (entry.name == "." || entry.name == ".." || entry.is_folder()) continue;
+      paths_.push_back(folder + entry.name);
+      names_.push_back(entry.name.size() > kSuffixBytes ? entry.name.substr(0, entry.name.size() - kSuffixBytes)
+                                                        : std::string());
+      unusable_.push_back(!entry.usable);
+    }
+  }
+
+  // The subfolders of `folder`, as full paths, but those whose names begin
+  // with "." and those that cannot be named.
+  std::vector<std::string> Subfolders(const std::string& folder) {
+    const std::string base = WithSeparator(folder);
+    std::vector<std::string> found;
+    EntrySearch search;
+    for (FolderEntry entry = search.First(base + "*.*"); !entry.name.empty() && Goes(); entry = search.Next()) {
+      if (entry.is_folder() && entry.usable && entry.name[0] != '.') found.push_back(base + entry.name);
+    }
+    return found;
+  }
+
+  // False once a stop or a later batch has overtaken the collection.
+  bool Goes() {
+    if (Batch().collection_serial != serial_) return false;
+    const uint32_t now = Now();
+    if (++entries_ > kCollectEachOfTheFirst && now - handled_ < kCollectEventsEveryMs) return true;
+    rt::CallCoreCommand(rt::ProcessPendingEvents, 0, nullptr);
+    handled_ = Now();
+    return Batch().collection_serial == serial_;
+  }
+
+  const std::vector<std::string>& paths() const { return paths_; }
+  const std::vector<std::string>& names() const { return names_; }
+  const std::vector<bool>& unusable() const { return unusable_; }
+
+ private:
+  uint32_t serial_;
+  uint32_t handled_;
+  int32_t entries_ = 0;
+  std::vector<std::string> paths_;
+  std::vector<std::string> names_;
+  std::vector<bool> unusable_;
+};
+
+// The file system's own key of a name, as two names of one folder compare.
+std::string FileSystemKey(const std::string& name) {
+  rt::ArgValue arg = rt::ArgValue::Text(name.c_str());
+  return OwnedText(rt::CallCoreCommand(rt::FileNameKey, 1, &arg).AsText()).str();
 }
 
-// The files of `folder` (ending in "\") that match `pattern`. A folder whose
-// name looks like a voice file is no voice file, and is not looked into.
-void CollectMatching(const std::string& folder, const std::string& pattern, std::vector<std::string>* paths,
-                     std::vector<std::string>* names) {
-  FileSearch search;
-  for (std::string name = search.First(folder + pattern, kSearchMask); !name.empty(); name = search.Next()) {
-    if (name == "." || name == "..") continue;
-    const std::string path = folder + name;
-    if (IsFolderEntry(path)) continue;
-    paths->push_back(path);
-    names->push_back(name.size() > kSuffixBytes ? name.substr(0, name.size() - kSuffixBytes) : std::string());
-  }
-}
+int32_t NewStopSignal() { return rt::CallLibraryCommand(rt::NewSignal, 0, nullptr).AsInt(); }
 
 void StartWorker(std::unique_ptr<BatchJob> job) {
   BatchState& batch = Batch();
@@ -250,10 +375,12 @@ void StartWorker(std::unique_ptr<BatchJob> job) {
     if (!batch.batch_running) batch.rest_caption = ReadText(kMainWindow, 0, kCaption);
     batch.batch_running = true;
     ShowProgress();
+  } else {
+    batch.job->outcome.store(BatchOutcome::kFinished);
   }
 }
 
-std::unique_ptr<BatchJob> NewJob(const std::string& searched_folder) {
+std::unique_ptr<BatchJob> NewJob(const std::string& searched_folder, const Collection& collected) {
   BatchState& batch = Batch();
   auto job = std::make_unique<BatchJob>();
   job->serial = ++batch.batch_serial;
@@ -261,54 +388,98 @@ std::unique_ptr<BatchJob> NewJob(const std::string& searched_folder) {
   job->program_folder = ProgramFolder();
   job->searched_folder = searched_folder;
   job->limit_ms = batch.converter_limit_ms;
+  job->stop_signal = NewStopSignal();
   const int32_t processors = rt::CallCoreCommand(rt::ProcessorCount, 0, nullptr).AsInt();
   rt::ArgValue name = rt::ArgValue::Text("SONOTECA_MAX_CONVERSIONS");
   job->max_conversions = MaxConversions(
       processors, OwnedText(rt::CallCoreCommand(rt::EnvironmentVariable, 1, &name).AsText()).str());
-  for (size_t i = 0; i < batch.voice_file_paths.size(); ++i) {
-    job->files.push_back(
-        PlanBatchFile(batch.voice_file_paths[i], batch.voice_base_names[i], job->program_folder, job->account));
+  // Two files whose names the file system takes for one (WeChat keeps files
+  // of one name in different folders) must not share an output or an
+  // intermediate file.
+  const std::vector<std::string> settled = SettleBaseNames(collected.names(), FileSystemKey);
+  for (size_t i = 0; i < collected.paths().size(); ++i) {
+    job->files.push_back(PlanBatchFile(collected.paths()[i], settled[i], job->program_folder, job->account));
   }
+  job->unusable = collected.unusable();
   return job;
+}
+
+// Waits for the worker of `handle` to end, the window answering meanwhile;
+// false when it has not ended within `bound_ms`.
+bool WorkerEnded(int32_t handle, uint32_t bound_ms) {
+  rt::ArgValue args[3] = {rt::ArgValue::Int(1), rt::ArgValue::Address(&handle, rt::kTagInt),
+                          rt::ArgValue::Int(static_cast<int32_t>(bound_ms))};
+  return rt::CallLibraryCommand(rt::WaitForPrograms, 3, args).AsInt() == 0;
+}
+
+// The output folders a batch writes to: out (the intermediate files) and
+// out\<account> (the MP3s). An empty text when both can be written, else
+// the message that names the first that cannot.
+std::string OutputFolderProblem(const std::string& d, const std::string& account_out) {
+  for (const std::string& folder : {d + "\\out", account_out}) {
+    rt::ArgValue arg = rt::ArgValue::Text(folder.c_str());
+    switch (rt::CallCoreCommand(rt::ProbeFolder, 1, &arg).AsInt()) {
+      case rt::kFolderFull: return res::kConstantData.disk_full + folder;
+      case rt::kFolderNotWritable: return res::kConstantData.cannot_write_folder + folder;
+      default: break;
+    }
+  }
+  return std::string();
 }
 
 }  // namespace
 
 void CollectVoiceFiles(const std::string& folder, int32_t kind) {
   BatchState& batch = Batch();
+  const uint32_t serial = ++batch.collection_serial;
+  // 停止 ends a collection too.
+  rt::WriteProperty(kMainWindow, kStopButton, rt::kPropDisabled, -1, 0, 0);
+  const std::string f = WithSeparator(folder);
+  Collection collected(serial);
+  if (kind == kKindQq) {
+    collected.AddMatching(f, "*.slk");
+  } else {
+    for (const std::string& s1 : collected.Subfolders(f)) {
+      for (const std::string& s2 : collected.Subfolders(s1)) collected.AddMatching(WithSeparator(s2), "*.amr");
+    }
+  }
+  if (batch.collection_serial != serial) return;  // stopped, or another batch took over
+
+  std::unique_ptr<BatchJob> job = NewJob(folder, collected);
+  // The runtime's lists of the batch, from what the job works from.
   for (char* text : batch.voice_file_paths) rt::FreeMemory(text);
   batch.voice_file_paths.clear();
   for (char* text : batch.voice_base_names) rt::FreeMemory(text);
   batch.voice_base_names.clear();
-
-  const std::string f = WithSeparator(folder);
-  std::vector<std::string> paths;
-  std::vector<std::string> names;
-  if (kind == kKindQq) {
-    CollectMatching(f, "*.slk", &paths, &names);
-  } else {
-    std::vector<std::string> first;
-    ListSubfolders(f, &first, true);
-    for (const std::string& s1 : first) {
-      std::vector<std::string> second;
-      ListSubfolders(s1, &second, true);
-      for (const std::string& s2 : second) CollectMatching(WithSeparator(s2), "*.amr", &paths, &names);
-    }
+  for (const ConversionPlan& plan : job->files) {
+    batch.voice_file_paths.push_back(NewRuntimeText(plan.voice));
+    batch.voice_base_names.push_back(NewRuntimeText(plan.name));
   }
-  // Two files of one name (WeChat keeps them in different folders) must not
-  // share an output or an intermediate file.
-  const std::vector<std::string> settled = SettleBaseNames(names);
-  for (size_t i = 0; i < paths.size(); ++i) {
-    batch.voice_file_paths.push_back(NewRuntimeText(paths[i]));
-    batch.voice_base_names.push_back(NewRuntimeText(settled[i]));
-  }
-  StartWorker(NewJob(folder));
-  rt::WriteProperty(kMainWindow, kStopButton, rt::kPropDisabled, -1, 0, 0);
+  StartWorker(std::move(job));
 }
 
-void StopBatch() {
-  StopWorker();
+bool StopBatch() {
+  BatchState& batch = Batch();
+  ++batch.collection_serial;  // a collection still running starts nothing
+  BatchJob* job = batch.job.get();
+  bool stopped = false;
+  if (job != nullptr && batch.worker_thread_handle != 0) {
+    const int32_t worker = static_cast<int32_t>(static_cast<intptr_t>(batch.worker_thread_handle));
+    BatchOutcome expected = BatchOutcome::kRunning;
+    stopped = job->outcome.compare_exchange_strong(expected, BatchOutcome::kStopped);
+    if (stopped) {
+      rt::ArgValue signal = rt::ArgValue::Int(job->stop_signal);
+      rt::CallLibraryCommand(rt::RaiseSignal, 1, &signal);
+    }
+    if (!WorkerEnded(worker, kStopBoundMs)) {
+      // It did not wind down: it is cut off, and its files are cleared here.
+      StopWorker();
+      for (const std::unique_ptr<FileConversion>& conversion : job->in_flight) conversion->AbandonWithoutHandle();
+      job->in_flight.clear();
+    }
+  }
   ShowRest();
+  return stopped || job == nullptr || job->outcome.load() == BatchOutcome::kStopped;
 }
 
 bool StartBatchConversion(const rt::EventWord*, int32_t, int64_t*) {
@@ -318,7 +489,8 @@ bool StartBatchConversion(const rt::EventWord*, int32_t, int64_t*) {
   rt::WriteProperty(kAccountListWindow, 0, rt::kPropDisabled, -1, 1, 0);
   BringMainWindowToFront();
 
-  // The worker of an earlier batch ends before anything it works from goes.
+  // The worker of an earlier batch ends, and ends its converters, before
+  // anything it works from goes; its report, if it has one, stays.
   StopBatch();
   ForgetWorker();
   batch.job.reset();
@@ -335,7 +507,6 @@ bool StartBatchConversion(const rt::EventWord*, int32_t, int64_t*) {
   const bool qq = IsQqDataFolderPath(p.get());
   const std::string voice_folder = p.str() + "\\" + a + (qq ? "\\ptt" : "\\voice2");
 
-  // With backslashes: the folder maker splits the path at them only.
   const std::string d = ProgramFolder();
   const std::string out = d + "\\out\\" + a;
   if (!IsFolder(out)) MakeFolderPath(out);
@@ -343,8 +514,19 @@ bool StartBatchConversion(const rt::EventWord*, int32_t, int64_t*) {
     Tell(res::kConstantData.cannot_create_folder + out);
     return false;
   }
+  // Nothing is started when the converters could not write their files.
+  const std::string problem = OutputFolderProblem(d, out);
+  if (!problem.empty()) {
+    Tell(problem);
+    return false;
+  }
   CollectVoiceFiles(voice_folder, qq ? kKindQq : 1);
   return false;
+}
+
+bool LastBatchFinished() {
+  const BatchJob* job = Batch().job.get();
+  return job != nullptr && job->outcome.load() == BatchOutcome::kFinished;
 }
 
 }  // namespace app

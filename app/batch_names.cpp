@@ -20,20 +20,20 @@ std::string FoldCase(const std::string& name) {
   return folded;
 }
 
-std::vector<std::string> SettleBaseNames(const std::vector<std::string>& names) {
+std::vector<std::string> SettleBaseNames(const std::vector<std::string>& names, NameKey key) {
   // Every name of the batch as given is reserved first, so that a renamed
   // file never takes the name of one that comes later.
   std::unordered_set<std::string> taken;
-  for (const std::string& name : names) taken.insert(FoldCase(name));
+  for (const std::string& name : names) taken.insert(key(name));
   std::unordered_set<std::string> used;
   std::vector<std::string> settled;
   settled.reserve(names.size());
   for (const std::string& name : names) {
     std::string chosen = name;
-    if (!used.insert(FoldCase(name)).second) {
+    if (!used.insert(key(name)).second) {
       for (int n = 2;; ++n) {
         chosen = name + "_" + std::to_string(n);
-        const std::string folded = FoldCase(chosen);
+        const std::string folded = key(chosen);
         if (taken.count(folded) == 0 && used.insert(folded).second) break;
       }
     }

@@ -1,8 +1,15 @@
 #include "app/batch_state.h"
 
+#include "runtime/commands/threads.h"
 #include "runtime/core/heap.h"
+#include "runtime/core/values.h"
 
 namespace app {
+
+BatchJob::~BatchJob() {
+  rt::ArgValue signal = rt::ArgValue::Int(stop_signal);
+  rt::CallLibraryCommand(rt::CloseSignal, 1, &signal);
+}
 
 BatchState& Batch() {
   static BatchState state;

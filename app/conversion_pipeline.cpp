@@ -3,6 +3,7 @@
 #include "app/converter.h"
 #include "resources/constant_data.h"
 #include "runtime/commands/text_commands.h"
+#include "runtime/core/codepage936.h"
 #include "runtime/core/heap.h"
 #include "runtime/core/values.h"
 
@@ -24,6 +25,18 @@ bool NamesVoiceFile(Failure failure) {
 }
 
 }  // namespace
+
+std::string FolderOf(const std::string& path) {
+  size_t last = std::string::npos;
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (rt::IsLeadByte936(static_cast<uint8_t>(path[i])) && i + 1 < path.size()) {
+      ++i;  // its second byte may be 0x5C and is no separator
+    } else if (path[i] == '\\') {
+      last = i;
+    }
+  }
+  return last == std::string::npos ? std::string() : path.substr(0, last);
+}
 
 ConversionPlan PlanSingleFile(const char* voice_path, const char* program_folder) {
   const std::string d = program_folder != nullptr ? program_folder : "";
@@ -55,6 +68,7 @@ ConversionPlan PlanBatchFile(const std::string& voice, const std::string& name, 
   // The encoder is told the same file with forward slashes.
   plan.encoder_input = d + "/out/" + name + ".pcm";
   plan.mp3 = d + "\\out\\" + account + "\\" + name + ".mp3";
+  plan.name = name;
   return plan;
 }
 
@@ -85,11 +99,19 @@ std::string FailureReason(const ConversionPlan& plan, Failure failure) {
     case Failure::kDecodeTimedOut: return c.decode_timed_out;
     case Failure::kEncoderNotStarted: return c.cannot_start + plan.encoder;
     case Failure::kNotProduced: return c.not_produced + plan.mp3;
+    case Failure::kPcmFolderNotWritable: return c.cannot_write_folder + FolderOf(plan.pcm);
+    case Failure::kPcmDiskFull: return c.disk_full + FolderOf(plan.pcm);
+    case Failure::kMp3FolderNotWritable: return c.cannot_write_folder + FolderOf(plan.mp3);
+    case Failure::kMp3DiskFull: return c.disk_full + FolderOf(plan.mp3);
+    case Failure::kOldMp3ReadOnly: return c.old_mp3_read_only + plan.mp3;
+    case Failure::kOldMp3InUse: return c.old_mp3_in_use + plan.mp3;
+    case Failure::kNameUnusable: return c.unusable_name + plan.voice;
   }
   return std::string();
 }
 
 std::string FailureLine(const ConversionPlan& plan, Failure failure) {
+  if (failure == Failure::kNameUnusable) return FailureReason(plan, failure);
   return plan.voice + res::kConstantData.colon + FailureReason(plan, failure);
 }
 
@@ -103,14 +125,14 @@ std::string SingleFileReport(const ConversionPlan& plan, Failure failure, bool i
 }
 
 std::string BatchSummary(int32_t converted, const std::vector<std::string>& reasons,
-                         const std::string& failure_list_path) {
+                         const std::string& failure_list_path, bool list_written) {
   const res::ConstantData& c = res::kConstantData;
   if (reasons.empty()) return c.converted;
   std::string summary = c.summary_done + std::to_string(converted) + c.summary_failed +
                         std::to_string(reasons.size()) + c.summary_end;
   for (size_t i = 0; i < reasons.size() && i < kFailuresShown; ++i) summary += "\r\n" + reasons[i];
   if (reasons.size() > kFailuresShown) summary += "\r\n……";
-  summary += "\r\n" + (c.failure_list + failure_list_path);
+  summary += "\r\n" + ((list_written ? c.failure_list : c.failure_list_not_written) + failure_list_path);
   return summary;
 }
 

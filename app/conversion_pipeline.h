@@ -18,6 +18,7 @@ struct ConversionPlan {
   std::string pcm;                 // intermediate file, removed afterwards
   std::string encoder_input;       // the same file as the encoder is told it
   std::string mp3;                 // output file
+  std::string name;                // the batch form's settled base name
 };
 
 // The single-file form: `voice_path` is the path box content, its files lie
@@ -41,7 +42,24 @@ enum class Failure {
   kDecodeTimedOut,      // it did not end within its bound: the encoder was not started
   kEncoderNotStarted,
   kNotProduced,         // the encoder did not write the MP3 (or not within its bound)
+  // The output side, not the voice file: the folder of the intermediate
+  // file or of the MP3 cannot be written to, or its disk is full.
+  kPcmFolderNotWritable,
+  kPcmDiskFull,
+  kMp3FolderNotWritable,
+  kMp3DiskFull,
+  // An MP3 of the same name is there and stays as it is: it is read-only,
+  // or it cannot be set aside (another program holds it).
+  kOldMp3ReadOnly,
+  kOldMp3InUse,
+  // The voice file's name cannot be held by the code page, and it has no
+  // short form either.
+  kNameUnusable,
 };
+
+// The folder of a file's path: all before its last backslash (a character
+// of its own, not the second byte of a double-byte one).
+std::string FolderOf(const std::string& path);
 
 // What a stage's program did, as far as it could be seen.
 struct StageOutcome {
@@ -61,7 +79,9 @@ Failure JudgeDecoder(const StageOutcome& decoder, int64_t pcm_size);
 Failure JudgeEncoder(const StageOutcome& encoder, int64_t mp3_size);
 
 // The reason as a batch lists it after the voice file: "无法启动：<program>",
-// "解码失败", "解码超时", "没有生成：<mp3>"; empty for kNone.
+// "解码失败", "解码超时", "没有生成：<mp3>", "无法写入文件夹：<folder>",
+// "磁盘空间不足：<folder>", and for an earlier MP3 kept "...保持原样：<mp3>";
+// empty for kNone.
 std::string FailureReason(const ConversionPlan& plan, Failure failure);
 
 // The message that ends a single-file run: "转换成功", or "转换失败，" and
@@ -70,13 +90,16 @@ std::string FailureReason(const ConversionPlan& plan, Failure failure);
 std::string SingleFileReport(const ConversionPlan& plan, Failure failure, bool intermediate_left);
 
 // The end of a batch. `reasons` holds the reason of every file that failed,
-// in collection order, as "<voice file>：<reason>" lines.
+// in collection order, as "<voice file>：<reason>" lines. The list file's
+// path ends it; when the list could not be written, `list_written` is false
+// and the message says so instead.
 std::string BatchSummary(int32_t converted, const std::vector<std::string>& reasons,
-                         const std::string& failure_list_path);
+                         const std::string& failure_list_path, bool list_written = true);
 // How many failed files the message lists before pointing to the list file.
 constexpr size_t kFailuresShown = 10;
 
-// A line of the report and of the failure list: "<voice file>：<reason>".
+// A line of the report and of the failure list: "<voice file>：<reason>";
+// for a name the code page cannot hold, the drop's reason, which names it.
 std::string FailureLine(const ConversionPlan& plan, Failure failure);
 
 }  // namespace app

@@ -35,6 +35,17 @@ const char* ReadContent(uint32_t control) {
 
 std::string ReadSampleRate() { return OwnedText(ReadContent(kSampleRateBox)).str(); }
 
+// Whether the folder of `file` can take the converters' files.
+Failure OutputFolderState(const std::string& file) {
+  const std::string folder = FolderOf(file);
+  rt::ArgValue arg = rt::ArgValue::Text(folder.c_str());
+  switch (rt::CallCoreCommand(rt::ProbeFolder, 1, &arg).AsInt()) {
+    case rt::kFolderFull: return Failure::kPcmDiskFull;
+    case rt::kFolderNotWritable: return Failure::kPcmFolderNotWritable;
+    default: return Failure::kNone;
+  }
+}
+
 bool IsFile(const char* path) {
   rt::ArgValue arg = rt::ArgValue::Text(path);
   return rt::CallCoreCommand(rt::FileSize, 1, &arg).AsInt64() >= 0;
@@ -42,14 +53,17 @@ bool IsFile(const char* path) {
 
 // The main window takes no input while a conversion runs on its thread;
 // its messages are still handled, so it paints and can be closed.
+// Closing the window meanwhile abandons the conversion.
 class MainWindowBusy {
  public:
-  MainWindowBusy() {
+  explicit MainWindowBusy(FileConversion* conversion) {
     Batch().single_conversion_running = true;
+    Batch().single_conversion = conversion;
     rt::WriteProperty(kMainWindow, 0, rt::kPropDisabled, -1, 1, 0);
   }
   ~MainWindowBusy() {
     rt::WriteProperty(kMainWindow, 0, rt::kPropDisabled, -1, 0, 0);
+    Batch().single_conversion = nullptr;
     Batch().single_conversion_running = false;
   }
   MainWindowBusy(const MainWindowBusy&) = delete;
@@ -92,10 +106,16 @@ bool ConvertSingleFile(const rt::EventWord*, int32_t, int64_t*) {
     plan = PlanSingleFile(path.get(), folder.get());
   }
 
+  // Nothing is started where the converters could not write their files.
+  const Failure output_side = OutputFolderState(plan.pcm);
+  if (output_side != Failure::kNone) {
+    Tell(SingleFileReport(plan, output_side, false));
+    return false;
+  }
   const ConversionSettings settings = {Batch().converter_limit_ms, kUnwaitedPauseMs, ReadSampleRate};
   FileConversion conversion(plan, settings);
   {
-    const MainWindowBusy busy;
+    const MainWindowBusy busy(&conversion);
     RunToEnd(&conversion);
   }
   Tell(SingleFileReport(plan, conversion.failure(), conversion.intermediate_left()));

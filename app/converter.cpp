@@ -1,5 +1,7 @@
 #include "app/converter.h"
 
+#include <cstdlib>
+
 #include "runtime/core/codepage936.h"
 
 namespace app {
@@ -33,6 +35,13 @@ std::string QuoteArgument(const std::string& path) {
   quoted.append(backslashes * 2, '\\');
   quoted += '"';
   return quoted;
+}
+
+uint32_t ConverterLimit(const std::string& setting) {
+  char* end = nullptr;
+  const unsigned long value = std::strtoul(setting.c_str(), &end, 10);
+  const bool whole = !setting.empty() && setting[0] >= '0' && setting[0] <= '9' && end != nullptr && *end == '\0';
+  return whole && value >= 1 && value <= kConverterLimitMs ? static_cast<uint32_t>(value) : kConverterLimitMs;
 }
 
 std::string DecoderPath(const std::string& d) { return d + kDecoderFile; }

@@ -12,6 +12,11 @@ constexpr const char* kDecoderFile = "\\silk_v3_decoder.exe";
 constexpr const char* kEncoderFile = "\\ffmpeg.exe";
 // How long a converter may run before its caller gives up waiting for it.
 constexpr uint32_t kConverterLimitMs = 120000;
+// The bound in force: `setting` (the environment's
+// SONOTECA_CONVERTER_LIMIT_MS, which tests and the soak set to see a hung
+// converter given up in seconds) when it is a whole number from 1 to
+// kConverterLimitMs, otherwise kConverterLimitMs.
+uint32_t ConverterLimit(const std::string& setting);
 
 // One path argument as the started program's command-line parser reads it
 // back: unchanged unless it holds a space, a tab or a double quote; then in
@@ -35,9 +40,9 @@ std::string BatchEncoderParameters(const std::string& rate, const std::string& d
 // A real AMR recording goes to the encoder straight: it carries its own
 // sample rate, so no rate is given.
 std::string AmrEncoderParameters(const std::string& voice, const std::string& mp3);
-// The first bytes of a real AMR-NB and of an AMR-WB recording.
-constexpr const char* kAmrNbHeader = "#!AMR\n";
-constexpr const char* kAmrWbHeader = "#!AMR-WB\n";
+// The first bytes of a real AMR recording: "#!AMR\n" (AMR-NB) or
+// "#!AMR-WB\n"; a SILK voice file begins with "#!SILK_V3" or 0x02.
+constexpr const char* kAmrHeader = "#!AMR";
 // The encoder's options with the rate, then its input and output paths.
 std::string EncoderParametersFor(const std::string& rate, const std::string& input,
                                  const std::string& output);

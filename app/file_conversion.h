@@ -1,8 +1,10 @@
 // One voice file taken through the decoder and the encoder a step at a
 // time, so that one thread can keep several conversions going: Start()
 // starts the decoder; whenever the program it waits for has ended, or its
-// bound has passed, Advance() judges that stage and starts the next. Windows
-// builds only.
+// bound has passed, Advance() judges that stage and starts the next.
+// Abandon() ends it where it stands, as a stop or a close does. Whatever
+// happens, the user's earlier MP3 of the same name is either replaced by a
+// good new one or back in place. Windows builds only.
 #pragma once
 
 #include <cstdint>
@@ -21,12 +23,14 @@ struct ConversionSettings {
   RateReader read_rate;
 };
 
+// An earlier MP3 waits under this name while the encoder writes a new one.
+constexpr char kSetAsideSuffix[] = ".sonoteca-old";
+
 class FileConversion {
  public:
   FileConversion(const ConversionPlan& plan, const ConversionSettings& settings);
-  // Nothing is closed here: a stop that ends the worker has the runtime
-  // close what the worker held, so a handle closed again could be another's.
-  ~FileConversion() = default;
+  // A conversion still running when it goes is abandoned.
+  ~FileConversion();
   FileConversion(const FileConversion&) = delete;
   FileConversion& operator=(const FileConversion&) = delete;
 
@@ -36,10 +40,19 @@ class FileConversion {
   void Start();
   // The program to wait for, as the shell commands take it; 0 once done.
   int32_t process() const { return process_; }
-  // Milliseconds until that program's bound, counted from `now` (GetTickCount).
+  // Milliseconds until that program's bound, counted from `now` (the
+  // program's clock).
   uint32_t MillisecondsLeft(uint32_t now) const;
   // Goes on after the program ended or its bound passed.
   void Advance(uint32_t now);
+  // Ends the running program by its own handle and waits for it (bounded),
+  // removes what this conversion wrote (its intermediate file, a partial
+  // MP3) and puts back the earlier MP3 it had set aside. Done afterwards,
+  // with no failure of its own to report.
+  void Abandon();
+  // The same after the worker running it was cut off: its handle went with
+  // the worker, so the program is not ended here.
+  void AbandonWithoutHandle();
 
   bool done() const { return done_; }
   Failure failure() const { return failure_; }
@@ -52,20 +65,27 @@ class FileConversion {
   // Starts the program of the current stage; a program without a process is
   // given its pause and judged at once.
   void StartStage(const std::string& executable, const std::string& parameters);
+  // Starts the encoder once the earlier MP3 of the name is out of its way.
+  void StartEncoder(const std::string& parameters);
   void Judge(const StageOutcome& outcome);
   void AfterDecoder(const StageOutcome& outcome);
   void AfterEncoder(const StageOutcome& outcome);
+  // Whether a failed stage failed for want of room or of the right to
+  // write in the folder of its output; else `failure` as it was.
+  Failure OutputSide(Failure failure, const std::string& output, bool mp3) const;
   void Finish(Failure failure);
+  // Removes what this conversion wrote and puts the earlier MP3 back.
+  void ClearOutputs();
   // An MP3 of the same name from an earlier run is moved aside before the
   // encoder runs, so only this run's output can count, and put back when
-  // this run makes none.
-  void SetAsideOldOutput();
+  // this run makes none. False when it cannot be (then the encoder does
+  // not run and the MP3 stays as it is).
+  bool SetAsideOldOutput();
   void RestoreOldOutput();
 
   ConversionPlan plan_;
   ConversionSettings settings_;
   std::string set_aside_;  // where the old MP3 waits; empty when there was none
-  bool old_in_place_ = false;  // an old MP3 that could not be moved aside
   Stage stage_ = Stage::kDecoding;
   bool amr_recording_ = false;  // converted by the encoder alone
   int32_t process_ = 0;
@@ -74,5 +94,11 @@ class FileConversion {
   bool intermediate_left_ = false;
   Failure failure_ = Failure::kNone;
 };
+
+// An earlier MP3 that a conversion had set aside and that was never put
+// back (the program was ended while the encoder ran, or the PC went off):
+// `aside` is put back as `mp3`, over what the interrupted run left there,
+// which is no MP3 to trust. True when nothing is left set aside.
+bool RestoreSetAside(const std::string& mp3);
 
 }  // namespace app

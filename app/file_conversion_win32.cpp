@@ -9,11 +9,19 @@
 namespace app {
 namespace {
 
-constexpr char kSetAsideSuffix[] = ".sonoteca-old";
+constexpr int32_t kReadOnlyBit = 0x01;
+constexpr int32_t kFolderBit = 0x10;
+// What our decoder's exit code says of an output it could not write.
+constexpr uint32_t kDecoderCannotWrite = 7;
 
 int64_t FileSizeOf(const std::string& path) {
   rt::ArgValue arg = rt::ArgValue::Text(path.c_str());
   return rt::CallCoreCommand(rt::FileSize, 1, &arg).AsInt64();
+}
+
+int32_t AttributesOf(const std::string& path) {
+  rt::ArgValue arg = rt::ArgValue::Text(path.c_str());
+  return rt::CallCoreCommand(rt::FileAttributes, 1, &arg).AsInt();
 }
 
 bool Remove(const std::string& path) {
@@ -26,6 +34,11 @@ bool Rename(const std::string& from, const std::string& to) {
   return rt::CallCoreCommand(rt::RenameFile, 2, args).AsInt() != 0;
 }
 
+int32_t FolderStateOf(const std::string& folder) {
+  rt::ArgValue arg = rt::ArgValue::Text(folder.c_str());
+  return rt::CallCoreCommand(rt::ProbeFolder, 1, &arg).AsInt();
+}
+
 bool BeginsWith(const std::string& path, const char* prefix) {
   rt::ArgValue args[2] = {rt::ArgValue::Text(path.c_str()), rt::ArgValue::Text(prefix)};
   return rt::CallCoreCommand(rt::FileBeginsWith, 2, args).AsInt() != 0;
@@ -33,7 +46,7 @@ bool BeginsWith(const std::string& path, const char* prefix) {
 
 // A real AMR recording, not SILK under an .amr name.
 bool IsAmrRecording(const std::string& path) {
-  return BeginsWith(path, kAmrNbHeader) || BeginsWith(path, kAmrWbHeader);
+  return BeginsWith(path, kAmrHeader);
 }
 
 void KeepWriteTime(const std::string& from, const std::string& to) {
@@ -48,16 +61,25 @@ void PauseFor(uint32_t ms) {
 
 }  // namespace
 
+bool RestoreSetAside(const std::string& mp3) {
+  const std::string aside = mp3 + kSetAsideSuffix;
+  if (FileSizeOf(aside) < 0) return true;
+  return Rename(aside, mp3);
+}
+
 FileConversion::FileConversion(const ConversionPlan& plan, const ConversionSettings& settings)
     : plan_(plan), settings_(settings) {}
+
+FileConversion::~FileConversion() {
+  if (!done_) Abandon();
+}
 
 void FileConversion::Start() {
   if (IsAmrRecording(plan_.voice)) {
     // No decoder and no intermediate file: the encoder reads it itself.
     amr_recording_ = true;
-    SetAsideOldOutput();
     stage_ = Stage::kEncoding;
-    StartStage(plan_.encoder, AmrEncoderParameters(plan_.voice, plan_.mp3));
+    StartEncoder(AmrEncoderParameters(plan_.voice, plan_.mp3));
     return;
   }
   Remove(plan_.pcm);
@@ -71,20 +93,27 @@ uint32_t FileConversion::MillisecondsLeft(uint32_t now) const {
 }
 
 void FileConversion::StartStage(const std::string& executable, const std::string& parameters) {
-  int32_t handle = 0;
-  const int32_t started = StartConverter(executable.c_str(), parameters.c_str(), &handle);
+  const int32_t started = StartConverter(executable.c_str(), parameters.c_str(), &process_);
   StageOutcome outcome;
   if (started == rt::kProgramStarted) {
-    process_ = handle;
     started_at_ = Now();
     return;
   }
+  process_ = 0;
   if (started == rt::kProgramUnwaitable) {
     // Nothing to wait for: the program is given a fixed time instead.
     outcome.started = true;
     PauseFor(settings_.unwaited_pause_ms);
   }
   Judge(outcome);
+}
+
+void FileConversion::StartEncoder(const std::string& parameters) {
+  if (SetAsideOldOutput()) {
+    StartStage(plan_.encoder, parameters);
+  } else if (!amr_recording_) {
+    intermediate_left_ = !Remove(plan_.pcm) && FileSizeOf(plan_.pcm) >= 0;
+  }
 }
 
 void FileConversion::Advance(uint32_t now) {
@@ -111,8 +140,23 @@ void FileConversion::Judge(const StageOutcome& outcome) {
   }
 }
 
+Failure FileConversion::OutputSide(Failure failure, const std::string& output, bool mp3) const {
+  switch (FolderStateOf(FolderOf(output))) {
+    case rt::kFolderFull: return mp3 ? Failure::kMp3DiskFull : Failure::kPcmDiskFull;
+    case rt::kFolderNotWritable: return mp3 ? Failure::kMp3FolderNotWritable : Failure::kPcmFolderNotWritable;
+    default: return failure;
+  }
+}
+
 void FileConversion::AfterDecoder(const StageOutcome& outcome) {
-  const Failure failure = JudgeDecoder(outcome, FileSizeOf(plan_.pcm));
+  Failure failure = JudgeDecoder(outcome, FileSizeOf(plan_.pcm));
+  if (failure == Failure::kDecodeFailed) {
+    failure = OutputSide(failure, plan_.pcm, false);
+    // Our decoder says so itself when it could not write its output.
+    if (failure == Failure::kDecodeFailed && outcome.waited && outcome.exit_code == kDecoderCannotWrite) {
+      failure = Failure::kPcmFolderNotWritable;
+    }
+  }
   if (failure != Failure::kNone) {
     // A decoder that could not be ended may keep the file open: then it
     // stays, and the user is told.
@@ -120,19 +164,22 @@ void FileConversion::AfterDecoder(const StageOutcome& outcome) {
     Finish(failure);
     return;
   }
-  // The encoder reads only what a decoder that has ended wrote.
-  SetAsideOldOutput();
+  // The rate is read before anything is moved: reading it may wait for the
+  // window thread.
+  const std::string parameters = EncoderParameters(plan_, settings_.read_rate());
   stage_ = Stage::kEncoding;
-  StartStage(plan_.encoder, EncoderParameters(plan_, settings_.read_rate()));
+  StartEncoder(parameters);
 }
 
 void FileConversion::AfterEncoder(const StageOutcome& outcome) {
-  const Failure failure = JudgeEncoder(outcome, FileSizeOf(plan_.mp3));
+  Failure failure = JudgeEncoder(outcome, FileSizeOf(plan_.mp3));
+  if (failure == Failure::kNotProduced) failure = OutputSide(failure, plan_.mp3, true);
   if (failure == Failure::kNone) {
     if (!set_aside_.empty()) Remove(set_aside_);
+    set_aside_.clear();
     // Sorted by date, the MP3s of an account are in the order of the messages.
     KeepWriteTime(plan_.voice, plan_.mp3);
-  } else if (!old_in_place_) {
+  } else {
     Remove(plan_.mp3);  // what a failed run left is no MP3
     RestoreOldOutput();
   }
@@ -140,21 +187,58 @@ void FileConversion::AfterEncoder(const StageOutcome& outcome) {
   Finish(failure);
 }
 
+void FileConversion::Abandon() {
+  if (done_) return;
+  if (process_ != 0) {
+    EndConverter(process_);
+    CloseConverter(process_);
+    process_ = 0;
+  }
+  ClearOutputs();
+}
+
+void FileConversion::AbandonWithoutHandle() {
+  if (done_) return;
+  process_ = 0;
+  ClearOutputs();
+}
+
+void FileConversion::ClearOutputs() {
+  if (!amr_recording_) Remove(plan_.pcm);
+  if (stage_ == Stage::kEncoding && !set_aside_.empty()) {
+    Remove(plan_.mp3);
+    RestoreOldOutput();
+  } else if (stage_ == Stage::kEncoding) {
+    Remove(plan_.mp3);  // there was none before: what is there is partial
+  }
+  Finish(Failure::kNone);
+}
+
 void FileConversion::Finish(Failure failure) {
   failure_ = failure;
   done_ = true;
 }
 
-void FileConversion::SetAsideOldOutput() {
+bool FileConversion::SetAsideOldOutput() {
   set_aside_.clear();
-  old_in_place_ = false;
-  if (FileSizeOf(plan_.mp3) < 0) return;
-  const std::string aside = plan_.mp3 + kSetAsideSuffix;
-  if (Rename(plan_.mp3, aside)) {
-    set_aside_ = aside;
-  } else {
-    old_in_place_ = true;  // then only the encoder's exit code can tell
+  // An earlier run that never came back leaves the user's MP3 aside: it is
+  // theirs, and goes back before anything else.
+  RestoreSetAside(plan_.mp3);
+  const int32_t attributes = AttributesOf(plan_.mp3);
+  // A folder of that name is no MP3 of the user's: the encoder finds it in
+  // its way and makes none.
+  if (attributes == -1 || (attributes & kFolderBit) != 0) return true;
+  if ((attributes & kReadOnlyBit) != 0) {
+    Finish(Failure::kOldMp3ReadOnly);
+    return false;
   }
+  const std::string aside = plan_.mp3 + kSetAsideSuffix;
+  if (!Rename(plan_.mp3, aside)) {
+    Finish(Failure::kOldMp3InUse);
+    return false;
+  }
+  set_aside_ = aside;
+  return true;
 }
 
 void FileConversion::RestoreOldOutput() {

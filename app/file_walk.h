@@ -16,8 +16,9 @@ using FoundFileCallback = void (*)(uintptr_t folder, uintptr_t name);
 
 // Files of a folder come before its subfolders; subfolders are walked depth
 // first, in the order the search gives them, except those whose names begin
-// with "." The pattern applies to files only. A folder that cannot be read
-// is not walked.
+// with "." and links (junctions, symbolic links), which lead out of the
+// tree. The pattern applies to files only. A folder that cannot be read is
+// not walked.
 void WalkFiles(const std::string& folder, const std::string& pattern, FoundFileCallback callback);
 
 // Deletes the file it is given; a failed deletion is ignored.
@@ -30,8 +31,9 @@ void PumpMessages();
 // True exactly for a folder.
 bool IsFolder(const std::string& path);
 
-// Creates every missing folder of `path` (a trailing "\" is added where
-// needed, so the last one is made too). True on success.
+// Creates every missing folder of `path`, the last one too, splitting it at
+// its backslashes (not at the second bytes of double-byte characters).
+// True when the folder exists afterwards.
 bool MakeFolderPath(const std::string& path);
 
 }  // namespace app

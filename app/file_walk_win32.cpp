@@ -3,6 +3,7 @@
 #include "app/file_search.h"
 #include "app/path_text.h"
 #include "runtime/commands/system_commands.h"
+#include "runtime/core/codepage936.h"
 #include "runtime/core/foreign_functions.h"
 #include "runtime/core/values.h"
 
@@ -15,7 +16,6 @@ constexpr int32_t kPeekMessage = 5;
 constexpr int32_t kTranslateMessage = 6;
 constexpr int32_t kDispatchMessage = 7;
 constexpr int32_t kPathIsDirectory = 8;
-constexpr int32_t kMakeSureDirectoryPathExists = 9;
 // Where a faulty foreign call is reported: this unit, then the call.
 constexpr int32_t kUnitLocation = 17;
 
@@ -47,14 +47,19 @@ uintptr_t AddressOf(std::string* text) {
 
 void WalkFiles(const std::string& folder, const std::string& pattern, FoundFileCallback callback) {
   std::string base = WithSeparator(folder);
-  FileSearch search;
-  for (std::string name = search.First(base + pattern, 0, true); !name.empty(); name = search.Next()) {
-    callback(AddressOf(&base), AddressOf(&name));
+  {
+    EntrySearch files;
+    for (FolderEntry entry = files.First(base + pattern); !entry.name.empty(); entry = files.Next()) {
+      // A name the code page cannot hold names no file to call back with.
+      if (!entry.is_folder() && entry.usable) callback(AddressOf(&base), AddressOf(&entry.name));
+    }
   }
-  // The same search goes on with the subfolders, which ends the file search.
-  for (std::string name = search.First(base + "*.*", kFoldersOnly); !name.empty();) {
-    if (name[0] != '.') WalkFiles(base + name, pattern, callback);
-    name = search.Next();
+  // A junction or a link leads out of the tree: it is not followed.
+  EntrySearch folders;
+  for (FolderEntry entry = folders.First(base + "*.*"); !entry.name.empty(); entry = folders.Next()) {
+    if (entry.is_folder() && !entry.is_link() && entry.usable && entry.name[0] != '.') {
+      WalkFiles(base + entry.name, pattern, callback);
+    }
     PumpMessages();
   }
 }
@@ -81,9 +86,23 @@ bool IsFolder(const std::string& path) {
 }
 
 bool MakeFolderPath(const std::string& path) {
-  // Only the folders before the last separator are made.
+  // Each folder of the path in turn, split at backslashes of their own: in
+  // code page 936 the second byte of a character may be 0x5C ("誠" is D5 5C),
+  // which the system's own folder maker takes for a separator.
   const std::string folders = WithSeparator(path);
-  return rt::CallForeign<int32_t>(kMakeSureDirectoryPathExists, kUnitLocation, 6, folders.c_str()) != 0;
+  for (size_t i = 0; i < folders.size(); ++i) {
+    if (rt::IsLeadByte936(static_cast<uint8_t>(folders[i])) && i + 1 < folders.size()) {
+      ++i;
+      continue;
+    }
+    if (folders[i] != '\\' || i == 0 || folders[i - 1] == ':' || folders[i - 1] == '\\') continue;
+    const std::string folder = folders.substr(0, i);
+    if (!IsFolder(folder)) {
+      rt::ArgValue arg = rt::ArgValue::Text(folder.c_str());
+      rt::CallCoreCommand(rt::CreateFolder, 1, &arg);
+    }
+  }
+  return IsFolder(folders.substr(0, folders.size() - 1));
 }
 
 }  // namespace app

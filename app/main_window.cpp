@@ -3,6 +3,8 @@
 #include "app/batch_conversion.h"
 #include "app/batch_state.h"
 #include "app/converter.h"
+#include "app/file_conversion.h"
+#include "app/file_walk.h"
 #include "app/handlers.h"
 #include "app/owned_text.h"
 #include "app/source_selection.h"
@@ -39,6 +41,19 @@ void BringMainWindowToFront() {
   rt::WriteProperty(kMainWindow, 0, kPropAlwaysOnTop, -1, 0, 0);
 }
 
+namespace {
+
+// A callback of the file walk: an MP3 found set aside goes back.
+void RestoreFoundSetAside(uintptr_t folder, uintptr_t name) {
+  const char* f = reinterpret_cast<const char*>(folder);
+  const char* n = reinterpret_cast<const char*>(name);
+  const std::string aside = std::string(f != nullptr ? f : "") + (n != nullptr ? n : "");
+  const size_t suffix = sizeof kSetAsideSuffix - 1;
+  if (aside.size() > suffix) RestoreSetAside(aside.substr(0, aside.size() - suffix));
+}
+
+}  // namespace
+
 bool OnMainWindowCreated(const rt::EventWord*, int32_t, int64_t*) {
   // Only the path box takes drops; a failed registration just leaves the
   // program without them.
@@ -54,6 +69,15 @@ bool OnMainWindowCreated(const rt::EventWord*, int32_t, int64_t*) {
                           rt::ArgValue::Bool(false)};
   rt::CallCoreCommand(rt::LoadWindowCommand, 3, load);
 
+  rt::ArgValue limit = rt::ArgValue::Text("SONOTECA_CONVERTER_LIMIT_MS");
+  Batch().converter_limit_ms =
+      ConverterLimit(OwnedText(rt::CallCoreCommand(rt::EnvironmentVariable, 1, &limit).AsText()).str());
+
+  // An earlier run that was ended while an encoder ran (by the system, a
+  // power cut) may have left a user's MP3 set aside in out: it goes back.
+  const OwnedText folder(rt::CallCoreCommand(rt::ProgramFolder, 0, nullptr).AsText());
+  WalkFiles(folder.str() + "\\out", std::string("*") + kSetAsideSuffix, RestoreFoundSetAside);
+
   // A folder or voice file the program was started with (a double-click in
   // the shell's "Open with") is taken as if it had been dropped.
   const OwnedText argument(rt::CallCoreCommand(rt::ProgramArgument, 0, nullptr).AsText());
@@ -62,16 +86,18 @@ bool OnMainWindowCreated(const rt::EventWord*, int32_t, int64_t*) {
 }
 
 bool OnMainWindowCloseQuery(const rt::EventWord*, int32_t, int64_t*) {
-  // The worker has ended before the clean-up frees what it works from.
-  StopWorker();
+  // The worker has ended, and so have the converters of both forms, with
+  // their files cleared, before the clean-up frees what they work from.
+  StopBatch();
+  if (FileConversion* single = Batch().single_conversion) single->Abandon();
   rt::ExitProgram(0);
 }
 
 bool OnStopClick(const rt::EventWord*, int32_t, int64_t*) {
   // The button stays enabled and the handle is kept: a second press, or a
-  // press with no batch running, stops nothing and says the same.
-  StopBatch();
-  Tell(res::kConstantData.stopped);
+  // press with no batch running, stops nothing and says the same; but a
+  // batch that has finished was not stopped, and its report stands alone.
+  if (StopBatch()) Tell(res::kConstantData.stopped);
   return false;
 }
 

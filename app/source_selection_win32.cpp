@@ -45,6 +45,11 @@ bool OnBrowseClick(const rt::EventWord*, int32_t, int64_t*) {
   rt::ArgValue title = rt::ArgValue::Text(res::kConstantData.browse_title);
   // A cancelled dialog gives the empty text and is refused like any other folder.
   const OwnedText path(rt::CallLibraryCommand(rt::BrowseForFolder, 1, &title).AsText());
+  if (IsDataFolderPath(path.get()) && HasUnusableCharacter(path.get())) {
+    // Refused as a drop of it would be: its accounts could not be read.
+    Refuse(res::kConstantData.unusable_name + path.str());
+    return false;
+  }
   if (!IsDataFolderPath(path.get())) {
     Refuse(res::kConstantData.choose_folder);
     return false;

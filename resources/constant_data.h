@@ -44,6 +44,13 @@ struct ConstantData {
   char failure_list[sizeof("失败列表：")];
   char failure_list_file[sizeof("转换失败.txt")];
   char cannot_create_folder[sizeof("无法创建输出文件夹：")];
+  // The output side: a folder the converters cannot write to, a full disk,
+  // an earlier MP3 that is kept as it is, and a list that was not written.
+  char cannot_write_folder[sizeof("无法写入文件夹：")];
+  char disk_full[sizeof("磁盘空间不足：")];
+  char old_mp3_read_only[sizeof("已有的 MP3 是只读文件，保持原样：")];
+  char old_mp3_in_use[sizeof("已有的 MP3 无法替换（可能正被其他程序使用），保持原样：")];
+  char failure_list_not_written[sizeof("失败列表无法写入：")];
 };
 
 extern const ConstantData kConstantData;

@@ -2,7 +2,6 @@
 // account's voice files and the worker, driven from outside with the
 // recording stand-ins in the program folder.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/console_program.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
@@ -32,12 +32,19 @@ constexpr char kRestCaption[] = "Sonoteca[支持QQ、微信]";
 class BatchTest : public ::testing::Test {
  protected:
   void SetUp() override { d_ = MakeProgramFolder(dir_, "转换 工具", Converters::kRecording); }
-  void TearDown() override {
-    // A stand-in told to sleep may outlive the program.
-    for (const char* program : {"silk_v3_decoder.exe", "ffmpeg.exe"}) EndAll(program);
-  }
+  void TearDown() override { EndOwnConverters(); }
 
-  static void EndAll(const char* program);
+  // A stand-in told to sleep may outlive a program that failed a test; only
+  // this test's own are ended.
+  void EndOwnConverters() const {
+    for (DWORD id : program_.RunningChildren()) {
+      if (HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
+        TerminateProcess(p, 0);
+        WaitForSingleObject(p, 2000);
+        CloseHandle(p);
+      }
+    }
+  }
 
   bool Start(const std::string& folder, const std::vector<std::string>& environment = {}) {
     return program_.Start(d_ + "\\sonoteca.exe", folder, environment);
@@ -58,26 +65,6 @@ class BatchTest : public ::testing::Test {
   std::string d_;
   TestedProgram program_;
 };
-
-void BatchTest::EndAll(const char* program) {
-  for (int round = 0; round < 20; ++round) {
-    bool any = false;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry;
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-      if (_stricmp(entry.szExeFile, program) != 0) continue;
-      if (HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
-        TerminateProcess(p, 0);
-        WaitForSingleObject(p, 2000);
-        CloseHandle(p);
-        any = true;
-      }
-    }
-    CloseHandle(snapshot);
-    if (!any) return;
-  }
-}
 
 TEST_F(BatchTest, QqAccountsAreFoldersOfDigitsOnlyAndEachPressListsAfresh) {
   const std::string qq = dir_.MakeDir("备份\\MobileQQ");
@@ -338,6 +325,172 @@ TEST_F(BatchTest, OneConversionAtATimeWhenTheEnvironmentSaysOne) {
   for (size_t i = 1; i < runs.size(); ++i) {
     EXPECT_LT(runs[i - 1].second, runs[i].first) << "program " << i << " started while another ran";
   }
+}
+
+// Names and sizes of everything below `folder`, to see that nothing changes.
+std::vector<std::string> Listing(const std::string& folder) {
+  std::vector<std::string> listing;
+  for (const std::string& file : test_support::FilesBelow(folder, "")) {
+    listing.push_back(file + " " + std::to_string(ReadAll(file).size()));
+  }
+  std::sort(listing.begin(), listing.end());
+  return listing;
+}
+
+TEST_F(BatchTest, AStopEndsItsConvertersClearsTheirFilesAndPutsTheEarlierMp3sBack) {
+  const std::string qq = dir_.MakeDir("MobileQQ");
+  const std::string ptt = qq + "\\10001\\ptt\\";
+  for (const char* name : {"v0", "v1", "v2", "v3"}) {
+    dir_.WriteFile(std::string("MobileQQ\\10001\\ptt\\") + name + ".slk", "v");
+    dir_.WriteFile(std::string("转换 工具\\out\\10001\\") + name + ".mp3", std::string("earlier ") + name);
+  }
+  dir_.WriteFile("转换 工具\\out\\10001\\转换失败.txt", "a list of an earlier batch");
+  const std::vector<std::string> order = test_support::FilesBelow(qq + "\\10001\\ptt", ".slk");
+  // The first file's decoder fails at once; the encoders of the next two hang.
+  std::ofstream(order[0] + ".control") << "exit 1";
+  Control("ffmpeg", "sleep 30000");
+  ASSERT_TRUE(Start(qq, {"SONOTECA_MAX_CONVERSIONS=2"}));
+  ASSERT_TRUE(List(1));
+  program_.DoubleClickAccount(0);
+  ASSERT_TRUE(WaitUntil([&] { return Logged(Log("ffmpeg"), "begin").size() == 2; })) << "two encoders at work";
+  program_.Click("停止");
+  EXPECT_EQ("已停止", program_.AnswerBox());
+
+  // Its converters are gone, their files with them, the earlier MP3s back.
+  EXPECT_TRUE(program_.RunningChildren().empty());
+  EXPECT_TRUE(test_support::FilesBelow(d_ + "\\out", ".pcm").empty());
+  EXPECT_TRUE(test_support::FilesBelow(d_ + "\\out", ".sonoteca-old").empty());
+  for (const char* name : {"v0", "v1", "v2", "v3"}) {
+    EXPECT_EQ(std::string("earlier ") + name, ReadAll(Out("10001") + "\\" + name + ".mp3"));
+  }
+  // The list says what failed before the stop, not what an earlier batch saw.
+  EXPECT_EQ(order[0] + "：解码失败\r\n", ReadAll(Out("10001") + "\\转换失败.txt"));
+  const std::vector<std::string> after_stop = Listing(d_ + "\\out");
+  EXPECT_TRUE(program_.NoBoxWithin(1500));
+  EXPECT_EQ(after_stop, Listing(d_ + "\\out")) << "nothing changes after 已停止";
+  EXPECT_TRUE(Logged(Log("ffmpeg"), "ended").empty());
+
+  // The batch started next sees only its own programs.
+  Control("ffmpeg", "");
+  std::ofstream(order[0] + ".control") << "";
+  ASSERT_TRUE(List(1));
+  program_.DoubleClickAccount(0);
+  EXPECT_EQ("转换成功", program_.AnswerBox());
+  EXPECT_EQ(4u, Logged(Log("ffmpeg"), "ended").size());
+  for (const std::string& voice : order) {
+    const std::string name = voice.substr(ptt.size(), voice.size() - ptt.size() - 4);
+    EXPECT_EQ("mp3 of [pcm of " + voice + "]", ReadAll(Out("10001") + "\\" + name + ".mp3"));
+  }
+  EXPECT_FALSE(Exists(Out("10001") + "\\转换失败.txt"));
+}
+
+TEST_F(BatchTest, AFinishedBatchsReportStaysUntilTheUserClosesIt) {
+  const std::string qq = dir_.MakeDir("MobileQQ");
+  dir_.WriteFile("MobileQQ\\10001\\ptt\\a.slk", "v");
+  dir_.MakeDir("MobileQQ\\20002\\ptt");
+  ASSERT_TRUE(Start(qq));
+  ASSERT_TRUE(List(2));
+  const std::vector<std::string> accounts = program_.Accounts();
+  const int with_files = accounts[0] == "10001" ? 0 : 1;
+  program_.DoubleClickAccount(with_files);
+  ASSERT_TRUE(WaitUntil([&] { return program_.OpenBoxes() == std::vector<std::string>{"转换成功"}; }));
+  // 停止 after the end stops nothing and says nothing.
+  program_.Click("停止");
+  EXPECT_EQ(std::vector<std::string>{"转换成功"}, program_.OpenBoxes());
+  // Another batch leaves it open too, beside its own.
+  ASSERT_TRUE(List(2));
+  program_.DoubleClickAccount(1 - with_files);
+  ASSERT_TRUE(WaitUntil([&] { return program_.OpenBoxes().size() == 2; }));
+  std::vector<std::string> open = program_.OpenBoxes();
+  std::sort(open.begin(), open.end());
+  const std::string searched = qq + "\\" + accounts[1 - with_files] + "\\ptt";
+  EXPECT_EQ((std::vector<std::string>{"没有找到语音文件：" + searched, "转换成功"}), open);
+  program_.AnswerBox();
+  program_.AnswerBox();
+}
+
+TEST_F(BatchTest, TheOutputSideIsNamedAndAnEarlierMp3ThatIsReadOnlyStays) {
+  const std::string qq = dir_.MakeDir("MobileQQ");
+  const std::string a = dir_.WriteFile("MobileQQ\\10001\\ptt\\a.slk", "v");
+  dir_.WriteFile("MobileQQ\\10001\\ptt\\b.slk", "v");
+  const std::string read_only = dir_.WriteFile("转换 工具\\out\\10001\\a.mp3", "an earlier MP3");
+  ASSERT_TRUE(SetFileAttributesA(read_only.c_str(), FILE_ATTRIBUTE_READONLY));
+  // A folder in the list's place: the list cannot be written.
+  const std::string list = dir_.MakeDir("转换 工具\\out\\10001\\转换失败.txt");
+  // What a run that was ended while its encoder ran left: the user's MP3
+  // aside, and no good MP3 in its place. A start puts it back.
+  dir_.WriteFile("转换 工具\\out\\10001\\c.mp3.sonoteca-old", "the user's c");
+  dir_.WriteFile("转换 工具\\out\\10001\\c.mp3", "half of a new c");
+  ASSERT_TRUE(Start(qq));
+  EXPECT_EQ("the user's c", ReadAll(Out("10001") + "\\c.mp3"));
+  EXPECT_FALSE(Exists(Out("10001") + "\\c.mp3.sonoteca-old"));
+  ASSERT_TRUE(List(1));
+  program_.DoubleClickAccount(0);
+  EXPECT_EQ("转换完成：成功 1 个，失败 1 个。\r\n" + a + "：已有的 MP3 是只读文件，保持原样：" + read_only +
+                "\r\n失败列表无法写入：" + list,
+            program_.AnswerBox());
+  EXPECT_EQ("an earlier MP3", ReadAll(read_only));
+  EXPECT_NE(0u, GetFileAttributesA(read_only.c_str()) & FILE_ATTRIBUTE_READONLY);
+  EXPECT_TRUE(test_support::FilesBelow(d_ + "\\out", ".sonoteca-old").empty());
+  SetFileAttributesA(read_only.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(BatchTest, NamesOfAnyLanguageAndNamesTheFileSystemTakesForOneEachGetTheirMp3) {
+  const std::string account = "0123456789abcdef0123456789abcdef";
+  const std::string wx = dir_.MakeDir("MicroMsg");
+  const std::wstring voice2 = test_support::Widen(dir_.MakeDir("MicroMsg\\" + account + "\\voice2"));
+  // Full-width Ａ1 and ａ1, one in each of two folders; a Korean name.
+  for (const wchar_t* folder : {L"\\1a", L"\\1a\\2b", L"\\3c", L"\\3c\\4d"}) {
+    CreateDirectoryW((voice2 + folder).c_str(), nullptr);
+  }
+  ASSERT_TRUE(test_support::WriteWhole(voice2 + L"\\1a\\2b\\\xFF21" L"1.amr", "v"));
+  ASSERT_TRUE(test_support::WriteWhole(voice2 + L"\\3c\\4d\\\xFF41" L"1.amr", "v"));
+  ASSERT_TRUE(test_support::WriteWhole(voice2 + L"\\3c\\4d\\\xD55C\xAD6D.amr", "v"));
+  ASSERT_TRUE(Start(wx));
+  ASSERT_TRUE(List(1));
+  program_.DoubleClickAccount(0);
+  EXPECT_EQ("转换成功", program_.AnswerBox());
+  EXPECT_EQ(3u, Logged(Log("ffmpeg"), "ended").size());
+  const std::vector<std::wstring> mp3s = test_support::Names(test_support::Widen(Out(account)));
+  ASSERT_EQ(3u, mp3s.size()) << "one MP3 each";
+  // The Korean one is named by its short form, which the code page holds.
+  EXPECT_EQ(1, std::count_if(mp3s.begin(), mp3s.end(), [](const std::wstring& n) {
+              return n.find(L'~') != std::wstring::npos;
+            }));
+}
+
+TEST_F(BatchTest, TheFolderMakerSplitsAtBackslashesOfTheirOwn) {
+  // "誠" is D5 5C: its second byte is the code of "\".
+  d_ = MakeProgramFolder(dir_, "誠信软件\\Sonoteca", Converters::kRecording);
+  const std::string qq = dir_.MakeDir("MobileQQ");
+  dir_.WriteFile("MobileQQ\\10001\\ptt\\a.slk", "v");
+  ASSERT_TRUE(Start(qq));
+  ASSERT_TRUE(List(1));
+  program_.DoubleClickAccount(0);
+  EXPECT_EQ("转换成功", program_.AnswerBox());
+  EXPECT_TRUE(Exists(Out("10001") + "\\a.mp3"));
+  EXPECT_EQ((std::vector<std::wstring>{L"MobileQQ", L"\x8AA0\x4FE1\x8F6F\x4EF6", L"\x8F6C\x6362 \x5DE5\x5177"}),
+            test_support::Names(test_support::Widen(dir_.path())))
+      << "no stray folder of half a character";
+}
+
+TEST_F(BatchTest, ClosingTheWindowDuringABatchEndsItAsAStopDoes) {
+  const std::string qq = dir_.MakeDir("MobileQQ");
+  dir_.WriteFile("MobileQQ\\10001\\ptt\\a.slk", "v");
+  const std::string mp3 = dir_.WriteFile("转换 工具\\out\\10001\\a.mp3", "the user's a");
+  Control("ffmpeg", "sleep 30000");
+  ASSERT_TRUE(Start(qq));
+  ASSERT_TRUE(List(1));
+  program_.DoubleClickAccount(0);
+  ASSERT_TRUE(WaitUntil([&] { return Logged(Log("ffmpeg"), "begin").size() == 1; }));
+  ASSERT_TRUE(Exists(mp3 + ".sonoteca-old")) << "set aside while the encoder runs";
+  const std::vector<DWORD> converters = program_.RunningChildren();
+  EXPECT_TRUE(program_.Stop());
+  EXPECT_EQ(0u, program_.exit_code());
+  EXPECT_TRUE(program_.RunningChildren().empty()) << converters.size() << " converters were running";
+  EXPECT_EQ("the user's a", ReadAll(mp3));
+  EXPECT_FALSE(Exists(mp3 + ".sonoteca-old"));
+  EXPECT_TRUE(test_support::FilesBelow(d_ + "\\out", ".pcm").empty());
 }
 
 }  // namespace

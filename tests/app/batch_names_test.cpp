@@ -21,6 +21,17 @@ TEST(BatchNamesTest, LaterFilesOfANameGetOneNoOtherFileHas) {
   EXPECT_TRUE(SettleBaseNames({}).empty());
 }
 
+// A key that takes "x" and "y" for one name, as a file system might.
+std::string XIsY(const std::string& name) {
+  std::string key = name;
+  for (char& c : key) c = c == 'y' ? 'x' : c;
+  return key;
+}
+
+TEST(BatchNamesTest, TheKeyGivenDecidesWhichNamesAreOne) {
+  EXPECT_EQ((std::vector<std::string>{"x1", "y1_2", "Y1"}), SettleBaseNames({"x1", "y1", "Y1"}, XIsY));
+}
+
 TEST(BatchNamesTest, OnlySingleByteLettersFoldTheSecondByteOfACharacterStays) {
   EXPECT_EQ("abc_z09", FoldCase("ABC_z09"));
   // 0x81 0x41 is one character whose second byte is the code of "A".

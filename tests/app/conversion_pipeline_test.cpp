@@ -98,5 +98,22 @@ TEST(ConversionReportTest, ABatchSaysHowManyFailedAndListsTenAtMost) {
   EXPECT_EQ("转换完成：成功 0 个，失败 1 个。\r\nx：解码失败\r\n失败列表：L", BatchSummary(0, {"x：解码失败"}, "L"));
 }
 
+TEST(ConversionReportTest, TheOutputSideNamesItsFolderAndAKeptMp3ItsFile) {
+  const ConversionPlan batch = PlanBatchFile("D:\\q\\ptt\\b.slk", "b", "E:\\誠信\\vc", "888");
+  EXPECT_EQ("E:\\誠信\\vc\\out", FolderOf(batch.pcm)) << "the second byte of 誠 is no separator";
+  EXPECT_EQ("D:\\q\\ptt\\b.slk：无法写入文件夹：E:\\誠信\\vc\\out", FailureLine(batch, Failure::kPcmFolderNotWritable));
+  EXPECT_EQ("D:\\q\\ptt\\b.slk：磁盘空间不足：E:\\誠信\\vc\\out\\888", FailureLine(batch, Failure::kMp3DiskFull));
+  EXPECT_EQ("D:\\q\\ptt\\b.slk：已有的 MP3 是只读文件，保持原样：E:\\誠信\\vc\\out\\888\\b.mp3",
+            FailureLine(batch, Failure::kOldMp3ReadOnly));
+  const ConversionPlan odd = PlanBatchFile("D:\\q\\ptt\\??.slk", "??", "E:\\vc", "888");
+  EXPECT_EQ("文件名含有本系统代码页无法表示的字符，请改名后再试：D:\\q\\ptt\\??.slk", FailureLine(odd, Failure::kNameUnusable))
+      << "the drop's reason, which names the file once";
+  const ConversionPlan single = PlanSingleFile("D:\\只读\\a1.slk", "E:\\vc");
+  EXPECT_EQ("转换失败，无法写入文件夹：D:\\只读", SingleFileReport(single, Failure::kPcmFolderNotWritable, false));
+  EXPECT_EQ("", FolderOf("a1.pcm"));
+  EXPECT_EQ("转换完成：成功 0 个，失败 1 个。\r\nx：解码失败\r\n失败列表无法写入：L",
+            BatchSummary(0, {"x：解码失败"}, "L", false));
+}
+
 }  // namespace
 }  // namespace app

@@ -63,5 +63,18 @@ TEST(QuoteArgumentTest, ADoubleByteCharacterEndingIn5CIsNoBackslash) {
   EXPECT_EQ("D:\\语音\\甲.slk", QuoteArgument("D:\\语音\\甲.slk"));
 }
 
+TEST(ConverterParametersTest, AnAmrRecordingIsGivenOnlyItsInputAndOutput) {
+  EXPECT_EQ("-y -i \"D:\\语音 备份\\a.amr\" D:\\out\\a.mp3", AmrEncoderParameters("D:\\语音 备份\\a.amr", "D:\\out\\a.mp3"));
+}
+
+TEST(ConverterLimitTest, OnlyAWholeNumberUpToTheBoundShortensIt) {
+  EXPECT_EQ(1500u, ConverterLimit("1500"));
+  EXPECT_EQ(1u, ConverterLimit("1"));
+  EXPECT_EQ(kConverterLimitMs, ConverterLimit("120000"));
+  for (const char* setting : {"", "0", "-5", "120001", "15s", " 15", "99999999999999999999"}) {
+    EXPECT_EQ(kConverterLimitMs, ConverterLimit(setting)) << setting;
+  }
+}
+
 }  // namespace
 }  // namespace app

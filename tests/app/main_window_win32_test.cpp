@@ -125,7 +125,12 @@ TEST_F(RunningProgram, StopWithNoBatchSaysStoppedEachTime) {
     EXPECT_EQ("已停止", program_.AnswerBox(5000, &caption)) << press;
     EXPECT_EQ("信息：", caption);
   }
-  Sleep(200);
+  // The second box gone, a message sent to the program comes back once the
+  // click has been handled to its end.
+  ASSERT_TRUE(test_support::WaitUntil(
+      [this] { return test_support::WindowsOf(program_.process_id(), "#32770").empty(); }, 5000));
+  DWORD_PTR answer = 0;
+  ASSERT_NE(0, SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer));
   EXPECT_FALSE(IsWindowEnabled(stop)) << "nothing else changes";
   EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(program_.process(), 0));
 }

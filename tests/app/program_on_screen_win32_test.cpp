@@ -1,7 +1,9 @@
 // sonoteca.exe on screen: the common controls it runs with and its layout on
 // screens of 96 and 144 DPI. The program is started and read from outside;
-// for the 144-DPI run the system DPI setting of the Wine prefix is changed
-// for the program's start and put back afterwards.
+// for the 144-DPI run the system DPI setting is changed for the program's
+// start and put back afterwards. Every program of the Wine prefix sees that
+// setting, so ctest runs that test alone in a prefix of its own
+// (tests/CMakeLists.txt).
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -180,7 +182,7 @@ TEST_F(ProgramOnScreenTest, At144DpiTheWindowsGrowByHalf) {
     SystemDpiSetting dpi(144);
     ASSERT_TRUE(dpi.ok());
     Start();
-  }  // the program has read the setting; other tests start at 96 DPI again
+  }  // the program has read the setting; the next run starts at 96 DPI again
   ASSERT_FALSE(HasFatalFailure());
   ExpectLayout(144);
   ExpectRateShownWhole(144);

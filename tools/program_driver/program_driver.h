@@ -57,12 +57,18 @@ class RunningProgram {
   std::string AnswerBox(DWORD timeout_ms = 30000, std::string* caption = nullptr) const;
   // True when no message box shows within `ms`.
   bool NoBoxWithin(DWORD ms) const;
+  // The texts of the message boxes open now, left open.
+  std::vector<std::string> OpenBoxes() const;
+  // The programs this program started that are still running (by parent),
+  // also after it has ended.
+  std::vector<DWORD> RunningChildren() const;
 
  private:
   HWND EditBox(bool wide) const;
 
   PROCESS_INFORMATION process_ = {};
   DWORD exit_code_ = 0;
+  DWORD started_id_ = 0;  // kept after Stop()
   HWND main_ = nullptr;
   HWND list_window_ = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "tools/program_driver/program_driver.h"
 
+#include <tlhelp32.h>
+
 #include <cstring>
 
 namespace test_support {
@@ -126,6 +128,7 @@ bool RunningProgram::Start(const std::string& exe, const std::string& argument,
   if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, &block[0], nullptr, &si, &process_)) {
     return false;
   }
+  started_id_ = process_.dwProcessId;
   WaitUntil([this] {
     for (HWND w : WindowsOf(process_.dwProcessId, kWindowClass)) {
       const std::string text = TextOf(w);
@@ -256,6 +259,31 @@ std::string RunningProgram::AnswerBox(DWORD timeout_ms, std::string* caption) co
   PostMessageA(box, WM_COMMAND, IDOK, 0);
   WaitUntil([box] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000);
   return text;
+}
+
+std::vector<std::string> RunningProgram::OpenBoxes() const {
+  std::vector<std::string> texts;
+  for (HWND w : WindowsOf(process_.dwProcessId, "#32770")) {
+    if (IsWindowVisible(w) && FindWindowExA(w, nullptr, "SysTreeView32", nullptr) == nullptr) {
+      texts.push_back(TextOf(GetDlgItem(w, 0xFFFF)));
+    }
+  }
+  return texts;
+}
+
+std::vector<DWORD> RunningProgram::RunningChildren() const {
+  std::vector<DWORD> children;
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return children;
+  PROCESSENTRY32 entry;
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    if (started_id_ != 0 && entry.th32ParentProcessID == started_id_ && entry.th32ProcessID != started_id_) {
+      children.push_back(entry.th32ProcessID);
+    }
+  }
+  CloseHandle(snapshot);
+  return children;
 }
 
 bool RunningProgram::NoBoxWithin(DWORD ms) const {

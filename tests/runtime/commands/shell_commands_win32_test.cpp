@@ -5,11 +5,13 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -38,6 +40,37 @@ std::string ReadAll(const std::string& path) {
   std::stringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+struct HandleCloser {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using Handle = std::unique_ptr<void, HandleCloser>;
+
+// Waits, at most `ms`, for every process that runs the program file `exe`
+// (started programs that no command waits for any more) to end; false when
+// one still runs then. *found says how many ran when the wait began.
+bool WaitForProgramsOf(const std::string& exe, DWORD ms, int* found) {
+  const DWORD start = GetTickCount();
+  *found = 0;
+  const Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (snapshot.get() == INVALID_HANDLE_VALUE) return false;
+  const std::string name = exe.substr(exe.rfind('\\') + 1);
+  bool ended = true;
+  PROCESSENTRY32 entry;
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry)) {
+    if (lstrcmpiA(entry.szExeFile, name.c_str()) != 0) continue;
+    const Handle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+    if (process == nullptr) continue;  // ended meanwhile
+    char path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    if (!QueryFullProcessImageNameA(process.get(), 0, path, &size) || lstrcmpiA(path, exe.c_str()) != 0) continue;
+    ++*found;
+    const DWORD waited = GetTickCount() - start;
+    ended = ended && waited < ms && WaitForSingleObject(process.get(), ms - waited) == WAIT_OBJECT_0;
+  }
+  return ended;
 }
 
 std::string StandinFolder() {
@@ -225,7 +258,10 @@ TEST_F(ShellExecutionTest, TheWaitingStartReportsEndedNotStartedAndTimedOut) {
   args[5] = ArgValue::Int(300);
   EXPECT_EQ(kShellTimedOut, CallLibraryCommand(ExecuteShellVerbAndWait, 7, args).AsInt());
   EXPECT_EQ(-5, code);
-  Sleep(3500);  // let it end before the folder goes
+  // It runs on; it ends before the folder goes.
+  int running = 0;
+  EXPECT_TRUE(WaitForProgramsOf(exe, 10000, &running));
+  EXPECT_EQ(1, running);
 }
 
 struct WaitingWorker {
@@ -261,7 +297,10 @@ TEST_F(ShellExecutionTest, AStoppedWorkerStopsWaitingAtOnceAndStartsNothingMore)
   EXPECT_EQ(0xFFFFFFFFu, code);
   CloseHandle(reinterpret_cast<HANDLE>(thread));
   EXPECT_FALSE(worker.returned);
-  Sleep(4500);  // the started program runs on to its end
+  // The started program runs on to its end.
+  int running = 0;
+  EXPECT_TRUE(WaitForProgramsOf(worker.exe, 10000, &running));
+  EXPECT_EQ(1, running);
   const std::string log = Log("silk_v3_decoder");
   EXPECT_FALSE(Contains(log, "arg1=second")) << log;
   EXPECT_TRUE(Contains(log, "end=")) << log;

@@ -20,6 +20,7 @@
 #include "tests/support/runtime_fixture.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
+#include "tools/program_driver/program_driver.h"
 
 namespace rt {
 namespace {
@@ -337,26 +338,41 @@ TEST(ProcessPendingEventsTest, HandlesWaitingMessagesAndLeavesTheQuitMessage) {
   DestroyWindow(window);
 }
 
-std::atomic<bool> g_after_pause{false};
-DWORD WINAPI PauseLong(void*) {
-  ArgValue ms = ArgValue::Int(20000);
-  CallCoreCommand(Pause, 1, &ms);
-  g_after_pause = true;
+// What the pausing worker reports back.
+struct PauseSeen {
+  std::atomic<bool> inside{false};
+  std::atomic<bool> after{false};
+};
+
+// The pause command, marking first that the worker is past the gate's first
+// safe point: a stop from here on has to cut the pause short.
+void MarkedPause(ArgValue* result, int32_t, ArgValue* args) {
+  reinterpret_cast<PauseSeen*>(args[1].AsAddress())->inside = true;
+  Pause(result, 1, args);
+}
+
+DWORD WINAPI PauseLong(void* parameter) {
+  auto* seen = static_cast<PauseSeen*>(parameter);
+  ArgValue args[2] = {ArgValue::Int(20000), ArgValue::Address(seen, kTagInt)};
+  CallCoreCommand(MarkedPause, 2, args);
+  seen->after = true;
   return 0;
 }
 
 TEST(PauseOnWorkerTest, AStopCutsThePauseShort) {
-  g_after_pause = false;
-  const uintptr_t thread = StartWorkerThread(reinterpret_cast<uintptr_t>(&PauseLong), 0);
+  PauseSeen seen;
+  const uintptr_t thread =
+      StartWorkerThread(reinterpret_cast<uintptr_t>(&PauseLong), reinterpret_cast<uintptr_t>(&seen));
   ASSERT_NE(0u, thread);
-  Sleep(200);
+  // Not an assertion: the stop below must end the worker before `seen` goes.
+  EXPECT_TRUE(test_support::WaitUntil([&] { return seen.inside.load(); }, 5000));
   const DWORD start = GetTickCount();
   EXPECT_TRUE(StopThread(thread));
   EXPECT_LT(GetTickCount() - start, 1500u);
   DWORD code = 0;
   GetExitCodeThread(reinterpret_cast<HANDLE>(thread), &code);
   EXPECT_EQ(0xFFFFFFFFu, code);
-  EXPECT_FALSE(g_after_pause);
+  EXPECT_FALSE(seen.after);
   CloseHandle(reinterpret_cast<HANDLE>(thread));
 }
 

@@ -86,11 +86,15 @@ DWORD WINAPI AllocateInALoop(LPVOID) {
   }
 }
 
-void PauseCommand(ArgValue*, int32_t, ArgValue* args) { PauseOrStop(args[0].AsInt()); }
+// Marks that the worker is past the gate's first safe point: a stop from
+// here on has to cut the pause short.
+void PauseCommand(ArgValue*, int32_t, ArgValue* args) {
+  g_seen.ready = true;
+  PauseOrStop(args[0].AsInt());
+}
 
 DWORD WINAPI PauseOneMinute(LPVOID) {
   ArgValue ms = ArgValue::Int(60000);
-  g_seen.ready = true;
   CallLibraryCommand(PauseCommand, 1, &ms);
   g_seen.after = true;
   return 0;
@@ -159,6 +163,8 @@ DWORD WINAPI SearchForever(LPVOID folder) {
   }
 }
 
+// No safe point lies between the mark and the wait: a stop from here on
+// has to cut the wait short.
 DWORD WINAPI WaitForNeverSignalled(LPVOID event) {
   g_seen.ready = true;
   const WaitOutcome outcome = WaitForObjectOrStop(reinterpret_cast<uintptr_t>(event), INFINITE);
@@ -327,7 +333,6 @@ TEST_F(ThreadsTest, APauseOfAMinuteIsCutShort) {
   ArgValue args[3] = {Subroutine(PauseOneMinute), ArgValue::Omitted(), VariableRef(&variable)};
   ASSERT_TRUE(Start(args, 3));
   ASSERT_TRUE(WaitUntil([] { return g_seen.ready.load(); }));
-  Sleep(50);  // inside the pause by now
   const DWORD start = GetTickCount();
   EXPECT_TRUE(Kill(variable));
   EXPECT_LT(GetTickCount() - start, 1000u);
@@ -344,7 +349,8 @@ TEST_F(ThreadsTest, AfterKillTheNextMessageBoxIsNeverShown) {
   const DWORD thread = GetThreadId(AsHandle(variable));
   EXPECT_TRUE(Kill(variable));
   g_seen.proceed = true;
-  Sleep(200);
+  // A worker that had not ended would show its box now and wait in it.
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(AsHandle(variable), 5000));
   EXPECT_EQ(nullptr, BoxOfThread(thread));
   EXPECT_FALSE(g_seen.box_returned);
   EXPECT_FALSE(g_seen.after);
@@ -383,8 +389,8 @@ TEST_F(ThreadsTest, EveryStepOfAFileSearchIsASafePoint) {
   ASSERT_TRUE(WaitUntil([] { return g_seen.steps > 100; }));
   EXPECT_TRUE(Kill(variable));
   const int steps = g_seen.steps;
-  Sleep(50);
-  EXPECT_EQ(steps, g_seen.steps);
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(AsHandle(variable), 5000));
+  EXPECT_EQ(steps, g_seen.steps) << "no step after the kill returned";
   EXPECT_EQ(kStopped, ExitCode(AsHandle(variable)));
   CloseHandle(AsHandle(variable));
 }
@@ -396,7 +402,6 @@ TEST_F(ThreadsTest, AWaitForAStartedProgramIsCutShort) {
                       ArgValue::Address(never, kTagInt), VariableRef(&variable)};
   ASSERT_TRUE(Start(args, 3));
   ASSERT_TRUE(WaitUntil([] { return g_seen.ready.load(); }));
-  Sleep(20);
   const DWORD start = GetTickCount();
   EXPECT_TRUE(Kill(variable));
   EXPECT_LT(GetTickCount() - start, 1000u);
@@ -416,8 +421,8 @@ TEST_F(ThreadsTest, AThreadThatReachesNoSafePointIsTerminatedWithinASecond) {
   EXPECT_TRUE(Kill(variable));
   EXPECT_LT(GetTickCount() - start, 1000u);
   const int steps = g_seen.steps;
-  Sleep(50);
-  EXPECT_EQ(steps, g_seen.steps);
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(AsHandle(variable), 5000));
+  EXPECT_EQ(steps, g_seen.steps) << "no step after the kill returned";
   EXPECT_EQ(kStopped, ExitCode(AsHandle(variable)));
   CloseHandle(AsHandle(variable));
 }

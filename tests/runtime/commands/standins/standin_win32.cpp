@@ -29,8 +29,14 @@ std::string ToCodePage936(const wchar_t* text) {
 std::wstring g_log;
 
 void Log(const std::string& line) {
-  const HANDLE file = CreateFileW(g_log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                  OPEN_ALWAYS, 0, nullptr);
+  // Runs going at once take turns: the log is held alone while a line is
+  // added, and a run that finds it held tries again.
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 400 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    file = CreateFileW(g_log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_SHARING_VIOLATION) return;
+    if (file == INVALID_HANDLE_VALUE) Sleep(5);
+  }
   if (file == INVALID_HANDLE_VALUE) return;
   const std::string text = line + "\n";
   DWORD written = 0;
