@@ -1,17 +1,24 @@
 // The batch counterpart of the bench: the least a Windows program must do to
-// convert an account's voice files with the two converters, one file after
-// the other. For each .slk file of the voice folder (sorted by name) it starts
-// the decoder, waits for it, starts the encoder and waits for it, with the
-// command lines Sonoteca gives them and a hidden window.
+// convert an account's voice files with the two converters. Each .slk file of
+// the voice folder (sorted by name) goes through the decoder, then the
+// encoder, with the command lines Sonoteca gives them, started as Sonoteca
+// starts them (CreateProcess, no console, hidden); its .pcm is removed after
+// its MP3. With one program in flight that is file after file; with more,
+// as many files' pipelines are kept going at once, their programs waited for
+// together.
 //
-// Usage: bare_loop.exe <program folder> <account> <voice folder>
+// Usage: bare_loop.exe <program folder> <account> <voice folder> [<in flight>]
 // The converters lie in the program folder; the files go to its out folder,
-// the MP3s to out\<account>. The programs are started with CreateProcess.
-// Exits 0 when every converter ran and ended with 0, else 1 (2 for bad usage).
+// the MP3s to out\<account>; <in flight> is 1 (the default) to 64.
+// Prints "processor <seconds>" on stdout at the end: its own processor time
+// (kernel and user) from the start of the work. Exits 0 when every converter
+// ran and ended with 0, else 1 (2 for bad usage).
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,15 +43,10 @@ std::string Quoted(const std::string& path) {
   return out + '"';
 }
 
-struct Handle {
-  HANDLE h = nullptr;
-  explicit Handle(HANDLE handle) : h(handle) {}
-  ~Handle() {
-    if (h != nullptr && h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
+struct HandleCloser {
+  void operator()(HANDLE h) const { CloseHandle(h); }
 };
+using Handle = std::unique_ptr<void, HandleCloser>;
 
 struct Search {
   HANDLE h;
@@ -56,27 +58,22 @@ struct Search {
   Search& operator=(const Search&) = delete;
 };
 
-// Starts `exe` with `parameters` hidden in the current folder and waits for
-// its end; its exit code, or -1 when it could not be started or waited for.
-long RunCreateProcess(const std::string& exe, const std::string& parameters) {
+// Starts `exe` with `parameters` in the current folder, as Sonoteca does;
+// its process, or none when it could not be started.
+Handle Start(const std::string& exe, const std::string& parameters) {
   std::string command = "\"" + exe + "\" " + parameters;
   STARTUPINFOA si = {};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;
   si.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+  if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
+                      &pi)) {
     std::fprintf(stderr, "bare_loop: CreateProcess %s: error %lu\n", exe.c_str(), GetLastError());
-    return -1;
+    return Handle();
   }
-  const Handle process(pi.hProcess);
-  const Handle thread(pi.hThread);
-  DWORD code = 0;
-  if (WaitForSingleObject(pi.hProcess, INFINITE) != WAIT_OBJECT_0 || !GetExitCodeProcess(pi.hProcess, &code)) {
-    std::fprintf(stderr, "bare_loop: waiting for %s: error %lu\n", exe.c_str(), GetLastError());
-    return -1;
-  }
-  return static_cast<long>(code);
+  CloseHandle(pi.hThread);
+  return Handle(pi.hProcess);
 }
 
 std::vector<std::string> VoiceFiles(const std::string& folder) {
@@ -91,13 +88,117 @@ std::vector<std::string> VoiceFiles(const std::string& folder) {
   return names;
 }
 
+// Kernel and user time of this process so far, in seconds.
+double ProcessorSeconds() {
+  FILETIME created, ended, kernel, user;
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user)) return 0;
+  const auto ticks = [](const FILETIME& t) {
+    return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  };
+  return static_cast<double>(ticks(kernel) + ticks(user)) / 1e7;
+}
+
+// One voice file on its way: the decoder, then the encoder.
+struct Pipeline {
+  std::string file;  // the voice file's name
+  bool encoding = false;
+  Handle process;    // the program it waits for
+};
+
+class Batch {
+ public:
+  Batch(const std::string& d, const std::string& account, const std::string& voices)
+      : d_(d), account_(account), voices_(voices), decoder_(d + "\\silk_v3_decoder.exe"),
+        encoder_(d + "\\ffmpeg.exe") {}
+
+  // Converts `files` with up to `in_flight` pipelines at once; the number of
+  // files that failed, or -1 when the programs could not be waited for.
+  int Run(const std::vector<std::string>& files, size_t in_flight);
+
+ private:
+  std::string Name(const Pipeline& p) const { return p.file.substr(0, p.file.size() - 4); }
+  std::string Pcm(const Pipeline& p) const { return d_ + "\\out\\" + Name(p) + ".pcm"; }
+  // Starts the pipeline's next program; false when it could not be started.
+  bool StartNext(Pipeline* p);
+  void Failed(const Pipeline& p, const std::string& what);
+
+  std::string d_, account_, voices_, decoder_, encoder_;
+  int failed_ = 0;
+};
+
+bool Batch::StartNext(Pipeline* p) {
+  if (!p->encoding) {
+    p->process = Start(decoder_, Quoted(voices_ + "\\" + p->file) + " " + Quoted(Pcm(*p)));
+  } else {
+    p->process = Start(encoder_, "-y -f s16be -ac 2 -ar 12000 -acodec pcm_s16le -i " +
+                                     Quoted(d_ + "/out/" + Name(*p) + ".pcm") + " " +
+                                     Quoted(d_ + "\\out\\" + account_ + "\\" + Name(*p) + ".mp3"));
+  }
+  if (p->process == nullptr) Failed(*p, "could not be started");
+  return p->process != nullptr;
+}
+
+void Batch::Failed(const Pipeline& p, const std::string& what) {
+  std::fprintf(stderr, "bare_loop: %s: the %s %s\n", p.file.c_str(), p.encoding ? "encoder" : "decoder", what.c_str());
+  DeleteFileA(Pcm(p).c_str());
+  ++failed_;
+}
+
+int Batch::Run(const std::vector<std::string>& files, size_t in_flight) {
+  std::vector<Pipeline> running;
+  size_t next = 0;
+  for (;;) {
+    while (running.size() < in_flight && next < files.size()) {
+      Pipeline p;
+      p.file = files[next++];
+      if (StartNext(&p)) running.push_back(std::move(p));
+    }
+    if (running.empty()) return failed_;
+    HANDLE processes[MAXIMUM_WAIT_OBJECTS];
+    for (size_t i = 0; i < running.size(); ++i) processes[i] = running[i].process.get();
+    const DWORD count = static_cast<DWORD>(running.size());
+    const DWORD waited = WaitForMultipleObjects(count, processes, FALSE, INFINITE);
+    if (waited >= WAIT_OBJECT_0 + count) {
+      std::fprintf(stderr, "bare_loop: waiting for the converters: error %lu\n", GetLastError());
+      return -1;
+    }
+    const auto ended = running.begin() + (waited - WAIT_OBJECT_0);
+    DWORD code = 0;
+    const bool known = GetExitCodeProcess(ended->process.get(), &code) != FALSE;
+    const DWORD error = known ? 0 : GetLastError();
+    ended->process.reset();
+    bool done = true;
+    if (!known || code != 0) {
+      Failed(*ended, known ? "ended with " + std::to_string(code)
+                           : "gave no exit code (error " + std::to_string(error) + ")");
+    } else if (!ended->encoding) {
+      ended->encoding = true;
+      done = !StartNext(&*ended);
+    } else {
+      DeleteFileA(Pcm(*ended).c_str());
+    }
+    if (done) running.erase(ended);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: bare_loop.exe <program folder> <account> <voice folder>\n");
+  const char* usage = "usage: bare_loop.exe <program folder> <account> <voice folder> [<in flight>]\n";
+  if (argc != 4 && argc != 5) {
+    std::fprintf(stderr, "%s", usage);
     return 2;
   }
+  long in_flight = 1;
+  if (argc == 5) {
+    char* end = nullptr;
+    in_flight = std::strtol(argv[4], &end, 10);
+    if (*end != '\0' || in_flight < 1 || in_flight > MAXIMUM_WAIT_OBJECTS) {
+      std::fprintf(stderr, "bare_loop: <in flight> is 1 to %d, not \"%s\"\n%s", MAXIMUM_WAIT_OBJECTS, argv[4], usage);
+      return 2;
+    }
+  }
+  const double start = ProcessorSeconds();
   const std::string d = argv[1];
   const std::string account = argv[2];
   const std::string voices = argv[3];
@@ -109,28 +210,10 @@ int main(int argc, char** argv) {
   CreateDirectoryA((d + "\\out").c_str(), nullptr);
   CreateDirectoryA((d + "\\out\\" + account).c_str(), nullptr);
 
-  const std::string decoder = d + "\\silk_v3_decoder.exe";
-  const std::string encoder = d + "\\ffmpeg.exe";
-  int failed = 0;
   const std::vector<std::string> files = VoiceFiles(voices);
-  for (const std::string& file : files) {
-    const std::string name = file.substr(0, file.size() - 4);
-    const std::string decoding = Quoted(voices + "\\" + file) + " " + Quoted(d + "\\out\\" + name + ".pcm");
-    const std::string encoding = "-y -f s16be -ac 2 -ar 12000 -acodec pcm_s16le -i " +
-                                 Quoted(d + "/out/" + name + ".pcm") + " " +
-                                 Quoted(d + "\\out\\" + account + "\\" + name + ".mp3");
-    long code = RunCreateProcess(decoder, decoding);
-    const char* stage = "decoder";
-    if (code == 0) {
-      code = RunCreateProcess(encoder, encoding);
-      stage = "encoder";
-    }
-    if (code != 0) {
-      std::fprintf(stderr, "bare_loop: %s: the %s %s %ld\n", file.c_str(), stage,
-                   code == -1 ? "could not be started or waited for" : "ended with", code);
-      ++failed;
-    }
-  }
   if (files.empty()) std::fprintf(stderr, "bare_loop: no .slk files in %s\n", voices.c_str());
+  Batch batch(d, account, voices);
+  const int failed = batch.Run(files, static_cast<size_t>(in_flight));
+  std::printf("processor %.3f\n", ProcessorSeconds() - start);
   return failed == 0 && !files.empty() ? 0 : 1;
 }
