@@ -21,6 +21,7 @@
 #include "runtime/core/thread_stop.h"
 #include "runtime/core/window_loading.h"
 #include "tests/support/runtime_fixture.h"
+#include "tests/support/console_program.h"
 #include "tests/support/temp_dir.h"
 
 namespace rt {
@@ -151,6 +152,9 @@ class BrowseForFolderTest : public ::testing::Test {
   // Opens the dialog on this thread; another thread selects `folder` (none:
   // cancels) and presses the button.
   std::string Browse(const std::string& folder, DialogDrive* drive, ArgValue include_files) {
+    return Browse(test_support::Widen(folder), drive, include_files);
+  }
+  std::string Browse(const std::wstring& folder, DialogDrive* drive, ArgValue include_files) {
     const DWORD self = GetCurrentThreadId();
     std::thread driver([&] {
       const HWND dialog = WaitForBrowseDialog(self);
@@ -160,11 +164,11 @@ class BrowseForFolderTest : public ::testing::Test {
       drive->first_enabled = IsWindowEnabled(WindowHandle(kFirst)) != FALSE;
       drive->second_enabled = IsWindowEnabled(WindowHandle(kSecond)) != FALSE;
       if (!folder.empty()) {
-        const std::string name = folder.substr(folder.rfind('\\') + 1);
+        const std::string name = test_support::Utf8(folder.substr(folder.rfind(L'\\') + 1));
         // The first try sometimes selects nothing under Wine.
         for (int i = 0; i < 50 && !drive->selected; ++i) {
-          SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
-          drive->selected = SelectedItemText(dialog) == name;
+          SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+          drive->selected = test_support::Utf8(test_support::Widen(SelectedItemText(dialog))) == name;
           if (!drive->selected) Sleep(100);
         }
       }
@@ -194,6 +198,19 @@ TEST_F(BrowseForFolderTest, GivesTheChosenFolderAndRestoresTheWindows) {
   EXPECT_TRUE(IsWindowEnabled(WindowHandle(kFirst)));
   EXPECT_TRUE(IsWindowEnabled(WindowHandle(kSecond)));
   EXPECT_EQ(WindowHandle(kFirst), GetActiveWindow()) << "activation restored";
+}
+
+TEST_F(BrowseForFolderTest, AFolderTheCodePageCannotHoldComesByItsShortFormAsADropWould) {
+  // A Korean folder name, then "MobileQQ".
+  const std::wstring korean = test_support::Widen(dir_.path()) + L"\\\xBC31\xC5C5";
+  ASSERT_TRUE(CreateDirectoryW(korean.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW((korean + L"\\MobileQQ").c_str(), nullptr));
+  DialogDrive drive;
+  const std::string path = Browse(korean + L"\\MobileQQ", &drive, ArgValue::Omitted());
+  ASSERT_TRUE(drive.selected);
+  EXPECT_EQ(std::string::npos, path.find('?')) << path;
+  EXPECT_EQ("\\MobileQQ", path.substr(path.size() - 9)) << "its own name is kept";
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str())) << path << " names the folder";
 }
 
 TEST_F(BrowseForFolderTest, CancelGivesTheEmptyTextAndADisabledWindowStaysDisabled) {
