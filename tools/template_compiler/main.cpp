@@ -4,7 +4,7 @@
 #include <fstream>
 #include <string>
 
-#include "tools/template_compiler/template_source.h"
+#include "tools/template_compiler/include_file.h"
 
 int main(int argc, char** argv) {
   if (argc != 4) {
