@@ -1,6 +1,6 @@
 #include "resources/window_template.h"
 
-namespace rt {
+namespace res {
 
 const unsigned char kWindowTemplate[] = {
 #include "resources/generated/window_template.inc"
@@ -8,4 +8,4 @@ const unsigned char kWindowTemplate[] = {
 
 const uint32_t kWindowTemplateSize = sizeof kWindowTemplate;
 
-}  // namespace rt
+}  // namespace res

@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-namespace rt {
+namespace res {
 
 extern const unsigned char kWindowTemplate[];
 extern const uint32_t kWindowTemplateSize;
 
-}  // namespace rt
+}  // namespace res

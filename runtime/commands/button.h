@@ -19,6 +19,10 @@ enum ButtonProperty : int32_t {
   kButtonTextColour = 5,
   kButtonPropertyCount = 6,
 };
+// The data type of each property.
+inline constexpr PropertyDataType kButtonPropertyTypes[kButtonPropertyCount] = {
+    kDataTypeText, kDataTypeFont, kDataTypeInt, kDataTypeInt, kDataTypeBool, kDataTypeColour,
+};
 
 constexpr int32_t kButtonClicked = 0;
 constexpr int32_t kButtonDataVersion = 1;
@@ -33,7 +37,6 @@ struct ButtonData {
 bool ReadButtonData(const uint8_t* bytes, size_t size, ButtonData* data);
 std::vector<uint8_t> WriteButtonData(const ButtonData& data);
 
-const UnitTypeDescriptor& ButtonTypeDescriptor();
 void RegisterButtonType();
 
 }  // namespace rt

@@ -5,23 +5,16 @@
 #include "runtime/commands/control_support_win32.h"
 #include "runtime/core/unit_record.h"
 #include "runtime/core/unit_types.h"
-#include "runtime/core/window_loading.h"
 
 namespace rt {
 namespace {
 
-struct ButtonControl : ControlObject {
+struct ButtonControl : PlatformControl {
   ButtonData data;
-  WNDPROC base = nullptr;
-  HFONT font = nullptr;
   int32_t horizontal_align = 1;  // centred, as the platform draws a push button
   int32_t vertical_align = 1;
   int32_t is_default = 0;
   uint32_t text_colour = 0;
-
-  ~ButtonControl() override {
-    if (font != nullptr) DeleteObject(font);
-  }
 };
 
 HWND H(const ControlObject* c) { return reinterpret_cast<HWND>(c->hwnd); }
@@ -35,14 +28,13 @@ DWORD AlignStyle(const ButtonControl* c) {
 LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   auto* c = static_cast<ButtonControl*>(AttachedControl(hwnd));
   if (c == nullptr) return DefWindowProcA(hwnd, message, wparam, lparam);
-  const WNDPROC base = c->base;
   switch (message) {
     case kMsgReflectBase + WM_COMMAND:
       if (HIWORD(wparam) == BN_CLICKED) RaiseControlEvent(c, kButtonClicked);
       return 0;
     default: break;
   }
-  return CommonControlMessage(c, base, hwnd, message, wparam, lparam);
+  return CommonControlMessage(c, hwnd, message, wparam, lparam);
 }
 
 ControlObject* CreateButton(const CreateParams& p) {
@@ -50,20 +42,13 @@ ControlObject* CreateButton(const CreateParams& p) {
   if (!ReadButtonData(p.type_data, p.type_data_size, &data)) return nullptr;
   auto* c = new ButtonControl();
   c->data = data;
-  HWND hwnd = CreateWindowExA(0, "BUTTON", data.caption.c_str(),
-                              WS_CHILD | WS_CLIPSIBLINGS | BS_PUSHBUTTON | AlignStyle(c) | p.style, p.left, p.top,
-                              p.width, p.height, reinterpret_cast<HWND>(p.parent),
-                              reinterpret_cast<HMENU>(static_cast<uintptr_t>(p.child_id)),
-                              GetModuleHandleA(nullptr), nullptr);
+  HWND hwnd = CreateControlWindow("BUTTON", 0, data.caption.c_str(),
+                                  WS_CHILD | WS_CLIPSIBLINGS | BS_PUSHBUTTON | AlignStyle(c) | p.style, p);
   if (hwnd == nullptr) {
     delete c;
     return nullptr;
   }
-  c->hwnd = reinterpret_cast<uintptr_t>(hwnd);
-  c->window_id = p.window != nullptr ? p.window->record.id : 0;
-  c->unit_id = p.unit_id;
-  c->type_id = kTypeButton;
-  c->base = SubclassControl(hwnd, c, ButtonProc);
+  AdoptPlatformControl(c, hwnd, p, kTypeButton, ButtonProc);
   SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOrDefault(nullptr)), FALSE);
   return c;
 }
@@ -77,11 +62,7 @@ bool SetButtonProperty(ControlObject* object, int32_t index, const RawValue& val
       c->data.caption = value.bytes;
       SetWindowTextA(hwnd, value.bytes.c_str());
       break;
-    case kButtonFont:
-      if (c->font != nullptr) DeleteObject(c->font);
-      c->font = CreateStoredFont(value.bytes);
-      SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOrDefault(c->font)), TRUE);
-      break;
+    case kButtonFont: SelectStoredFont(c, value.bytes); break;
     case kButtonHorizontalAlign:
     case kButtonVerticalAlign: {
       const int32_t v = n < 0 ? 0 : (n > 2 ? 2 : n);
@@ -131,18 +112,12 @@ bool AcceptsEnter(ControlObject* object) {
   return object != nullptr && IsWindowEnabled(H(object)) && IsWindowVisible(H(object));
 }
 
-const int32_t kPropertyTypes[kButtonPropertyCount] = {1005, 1013, 1000, 1000, 1003, 1001};
-
-const UnitTypeOps kOps = {CreateButton, SetButtonProperty, GetButtonProperty, StoreButtonState, AcceptsEnter};
-
-void* Query(int32_t operation) { return QueryOperation(kOps, operation); }
-
-const UnitTypeDescriptor kButtonType = {kTypeButton, kTypeClass1 | kTypeAcceptsEnter, kPropertyTypes,
-                                        kButtonPropertyCount, Query};
+constexpr UnitTypeOps kOps = {CreateButton, SetButtonProperty, GetButtonProperty, StoreButtonState, AcceptsEnter};
+constexpr UnitTypeDescriptor kType =
+    DescribeUnitType<kOps>(kTypeButton, kTypeClass1 | kTypeAcceptsEnter, kButtonPropertyTypes);
 
 }  // namespace
 
-const UnitTypeDescriptor& ButtonTypeDescriptor() { return kButtonType; }
-void RegisterButtonType() { RegisterUnitType(&kButtonType); }
+void RegisterButtonType() { RegisterUnitType(&kType); }
 
 }  // namespace rt

@@ -1,6 +1,7 @@
 // The command libraries linked into the program. Each takes part through its
 // record: the runtime sends it notify code 1 at start-up (it then registers
-// its unit types) and code 6 at shutdown.
+// its unit types) and code 6 at shutdown (it then unregisters the window
+// classes of its own).
 #pragma once
 
 #include "runtime/core/program_info.h"

@@ -10,6 +10,8 @@
 namespace rt {
 namespace {
 
+// At start-up a library registers its unit types; at shutdown, when the
+// windows are gone, it unregisters the window classes of its own.
 intptr_t CoreNotify(int32_t code, intptr_t, intptr_t) {
   if (code == kNotifyStart) {
     RegisterWindowType();
@@ -17,16 +19,19 @@ intptr_t CoreNotify(int32_t code, intptr_t, intptr_t) {
     RegisterButtonType();
     RegisterListBoxType();
   }
+  if (code == kNotifyShutdown) ReleaseWindowClass();
   return 0;
 }
 
 intptr_t InterfaceNotify(int32_t code, intptr_t, intptr_t) {
   if (code == kNotifyStart) RegisterTransLabelType();
+  if (code == kNotifyShutdown) ReleaseTransLabelClass();
   return 0;
 }
 
 intptr_t DropTargetNotify(int32_t code, intptr_t, intptr_t) {
   if (code == kNotifyStart) RegisterDropTargetType();
+  if (code == kNotifyShutdown) ReleaseDropTargetClass();
   return 0;
 }
 

@@ -7,8 +7,8 @@
 
 namespace rt {
 
-LRESULT CommonControlMessage(ControlObject* control, WNDPROC base, HWND hwnd, UINT message, WPARAM wparam,
-                             LPARAM lparam) {
+LRESULT CommonControlMessage(PlatformControl* control, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  const WNDPROC base = control->base;
   switch (message) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS: {

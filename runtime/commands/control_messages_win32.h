@@ -5,14 +5,12 @@
 
 #include <windows.h>
 
-#include "runtime/core/control_object.h"
+#include "runtime/commands/control_support_win32.h"
 
 namespace rt {
 
-// Answers `message` for `control`, whose window procedure before the
-// subclass is `base`; every message the control does not treat itself ends
-// here. After WM_NCDESTROY the control object is gone.
-LRESULT CommonControlMessage(ControlObject* control, WNDPROC base, HWND hwnd, UINT message, WPARAM wparam,
-                             LPARAM lparam);
+// Answers `message` for `control`; every message the control does not
+// treat itself ends here. After WM_NCDESTROY the control object is gone.
+LRESULT CommonControlMessage(PlatformControl* control, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
 }  // namespace rt

@@ -5,18 +5,9 @@
 namespace rt {
 
 bool ReadDropTargetData(const uint8_t* bytes, size_t size, DropTargetData* data) {
-  if (bytes == nullptr || size == 0) {
-    *data = DropTargetData();
-    return true;
-  }
-  StoredDataReader r(bytes, size);
-  DropTargetData d;
-  d.version = r.Word();
-  if (!r.ok() || d.version < 0 || d.version > 1) return false;
-  for (int32_t& flag : d.accept) flag = r.Word() != 0 ? 1 : 0;
-  if (!r.ok()) return false;
-  *data = d;
-  return true;
+  return ReadStoredData(bytes, size, 0, kDropTargetDataVersion, data, [](StoredDataReader& r, DropTargetData& d) {
+    for (int32_t& flag : d.accept) flag = r.Word() != 0 ? 1 : 0;
+  });
 }
 
 std::vector<uint8_t> WriteDropTargetData(const DropTargetData& d) {

@@ -19,6 +19,10 @@ enum DropTargetProperty : int32_t {
   kDropAcceptFiles = 3,
   kDropPropertyCount = 4,
 };
+// The data type of each property.
+inline constexpr PropertyDataType kDropPropertyTypes[kDropPropertyCount] = {
+    kDataTypeBool, kDataTypeBool, kDataTypeBool, kDataTypeBool,
+};
 
 // Events, each raised with one text argument.
 enum DropTargetEvent : int32_t {
@@ -28,8 +32,10 @@ enum DropTargetEvent : int32_t {
   kFilesDropped = 3,
 };
 
+constexpr int32_t kDropTargetDataVersion = 1;
+
 struct DropTargetData {
-  int32_t version = 1;
+  int32_t version = kDropTargetDataVersion;
   int32_t accept[kDropPropertyCount] = {0, 0, 0, 0};  // by property number
 };
 
@@ -57,7 +63,8 @@ std::string FileListText(const std::vector<std::string>& names);
 // (drop target ControlRef, window handle int) -> bool.
 void RegisterDropTarget(ArgValue* result, int32_t argc, ArgValue* args);
 
-const UnitTypeDescriptor& DropTargetTypeDescriptor();
 void RegisterDropTargetType();
+// At shutdown, once the drop targets are gone.
+void ReleaseDropTargetClass();
 
 }  // namespace rt

@@ -7,17 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "runtime/commands/control_support_win32.h"
 #include "runtime/commands/drop_target.h"
 #include "runtime/core/ansi_path.h"
 #include "runtime/core/events.h"
 #include "runtime/core/requests.h"
 #include "runtime/core/unit_record.h"
-#include "runtime/core/window_loading.h"
 
 namespace rt {
 namespace {
 
-constexpr char kDropTargetClass[] = "RtDropTarget";
 constexpr CLIPFORMAT kTextFormat = CF_TEXT;
 constexpr CLIPFORMAT kFilesFormat = CF_HDROP;
 
@@ -60,11 +59,10 @@ struct KDropTarget : IDropTarget {
   }
 };
 
-struct DropTargetControl : ControlObject {
+struct DropTargetControl : ClassControl {
   DropTargetData data;
   uintptr_t registered = 0;  // the window RegisterDropTarget attached to; 0 = none
   KDropTarget target;
-  bool created = false;
 };
 
 FORMATETC GlobalFormat(CLIPFORMAT format) { return {format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
@@ -153,8 +151,9 @@ std::string HtmlToAnsi(const std::string& utf8) {
   if (wide_length <= 0) return std::string();
   std::wstring wide(static_cast<size_t>(wide_length), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), n, &wide[0], wide_length);
+  constexpr wchar_t kNoBreakSpace = 0x00A0;
   for (wchar_t& c : wide) {
-    if (c == 0x00A0) c = 0x0020;
+    if (c == kNoBreakSpace) c = L' ';
   }
   std::string ansi(static_cast<size_t>(n) + 1, '\0');
   const int got = WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK, wide.data(), wide_length, &ansi[0], n + 1,
@@ -257,55 +256,32 @@ void CopyFlags(DropTargetControl* c) {
 }
 
 LRESULT CALLBACK DropTargetProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* c = static_cast<DropTargetControl*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-    c->hwnd = reinterpret_cast<uintptr_t>(hwnd);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(c));
-    return DefWindowProcA(hwnd, message, wparam, lparam);
-  }
-  auto* c = reinterpret_cast<DropTargetControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  auto* c = static_cast<DropTargetControl*>(ClassControlOf(hwnd, message, lparam));
   if (c == nullptr) return DefWindowProcA(hwnd, message, wparam, lparam);
   switch (message) {
     case kMsgLoadComplete:
     case kMsgWindowShown: return 0;
-    case WM_NCDESTROY: {
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-      UnitDestroyed(c);
-      c->hwnd = 0;
+    case WM_NCDESTROY:
       if (c->registered != 0) RevokeDragDrop(reinterpret_cast<HWND>(c->registered));
       c->registered = 0;
-      if (c->created) delete c;  // else CreateWindowExA failed and its caller owns it
-      return DefWindowProcA(hwnd, message, wparam, lparam);
-    }
+      return DestroyClassControl(c, hwnd, message, wparam, lparam);
     default: break;
   }
   return DefWindowProcA(hwnd, message, wparam, lparam);
 }
 
-bool EnsureClass() {
-  WNDCLASSA existing;
-  if (GetClassInfoA(GetModuleHandleA(nullptr), kDropTargetClass, &existing)) return true;
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = DropTargetProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  wc.lpszClassName = kDropTargetClass;
-  return RegisterClassA(&wc) != 0;
-}
+constexpr ControlClass kDropTargetClass = {"RtDropTarget", DropTargetProc, 0, WHITE_BRUSH};
 
 ControlObject* CreateDropTarget(const CreateParams& p) {
   DropTargetData data;
-  if (!ReadDropTargetData(p.type_data, p.type_data_size, &data) || !EnsureClass()) return nullptr;
+  if (!ReadDropTargetData(p.type_data, p.type_data_size, &data) || !EnsureControlClass(kDropTargetClass)) {
+    return nullptr;
+  }
   auto* c = new DropTargetControl();
   c->data = data;
-  c->window_id = p.window != nullptr ? p.window->record.id : 0;
-  c->unit_id = p.unit_id;
-  c->type_id = kTypeDropTarget;
-  HWND hwnd = CreateWindowExA(0, kDropTargetClass, "", WS_CHILD | WS_CLIPSIBLINGS | (p.style & ~WS_TABSTOP),
-                              p.left, p.top, p.width, p.height, reinterpret_cast<HWND>(p.parent),
-                              reinterpret_cast<HMENU>(static_cast<uintptr_t>(p.child_id)),
-                              GetModuleHandleA(nullptr), c);
+  IdentifyControl(c, p, kTypeDropTarget);
+  HWND hwnd = CreateControlWindow(kDropTargetClass.name, 0, "", WS_CHILD | WS_CLIPSIBLINGS | (p.style & ~WS_TABSTOP),
+                                  p, c);
   if (hwnd == nullptr) {
     delete c;
     return nullptr;
@@ -342,16 +318,14 @@ void StoreDropState(ControlObject* object, UnitRecord* record) {
   record->type_data = WriteDropTargetData(static_cast<DropTargetControl*>(object)->data);
 }
 
-const int32_t kPropertyTypes[kDropPropertyCount] = {1003, 1003, 1003, 1003};
-
-const UnitTypeOps kOps = {CreateDropTarget, SetDropProperty, GetDropProperty, StoreDropState};
-
-void* Query(int32_t operation) { return QueryOperation(kOps, operation); }
-
-const UnitTypeDescriptor kDropTargetType = {kTypeDropTarget, kTypeClass1 | kTypeWindowless, kPropertyTypes,
-                                            kDropPropertyCount, Query};
+constexpr UnitTypeOps kOps = {CreateDropTarget, SetDropProperty, GetDropProperty, StoreDropState};
+constexpr UnitTypeDescriptor kType =
+    DescribeUnitType<kOps>(kTypeDropTarget, kTypeClass1 | kTypeWindowless, kDropPropertyTypes);
 
 }  // namespace
+
+void RegisterDropTargetType() { RegisterUnitType(&kType); }
+void ReleaseDropTargetClass() { ReleaseControlClass(kDropTargetClass); }
 
 void RegisterDropTarget(ArgValue* result, int32_t argc, ArgValue* args) {
   *result = ArgValue::Bool(false);
@@ -367,8 +341,5 @@ void RegisterDropTarget(ArgValue* result, int32_t argc, ArgValue* args) {
   const HRESULT hr = RegisterDragDrop(reinterpret_cast<HWND>(c->registered), &c->target);
   *result = ArgValue::Bool(hr == S_OK);
 }
-
-const UnitTypeDescriptor& DropTargetTypeDescriptor() { return kDropTargetType; }
-void RegisterDropTargetType() { RegisterUnitType(&kDropTargetType); }
 
 }  // namespace rt

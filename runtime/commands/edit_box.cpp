@@ -90,39 +90,30 @@ void SkipBlanks(const std::string& text, size_t* i) {
 }  // namespace
 
 bool ReadEditBoxData(const uint8_t* bytes, size_t size, EditBoxData* data) {
-  if (bytes == nullptr || size == 0) {
-    *data = EditBoxData();
-    return true;
-  }
-  StoredDataReader r(bytes, size);
-  EditBoxData d;
-  d.version = r.Word();
-  if (!r.ok() || d.version < 0 || d.version > kEditBoxDataVersion) return false;
-  d.border_style = r.Word();
-  d.property2 = r.Word();
-  d.background_colour = static_cast<uint32_t>(r.Word());
-  d.hide_selection = r.Word();
-  d.max_length = r.Word();
-  d.multi_line = r.Word();
-  d.scroll_bars = r.Word();
-  d.alignment = r.Word();
-  d.input_mode = r.Word();
-  d.password_char = r.Half();
-  d.letter_case = r.Word();
-  d.spin_button = r.Word();
-  d.spin_minimum = r.Word();
-  d.spin_maximum = r.Word();
-  d.selection_start = r.Word();
-  d.selection_length = r.Word();
-  d.font = r.Counted();
-  d.content = r.Counted();
-  if (d.version >= 2) {
-    d.extra_text1 = r.Counted();
-    d.extra_text2 = r.Counted();
-  }
-  if (!r.ok()) return false;
-  *data = d;
-  return true;
+  return ReadStoredData(bytes, size, 0, kEditBoxDataVersion, data, [](StoredDataReader& r, EditBoxData& d) {
+    d.border_style = r.Word();
+    d.property2 = r.Word();
+    d.background_colour = static_cast<uint32_t>(r.Word());
+    d.hide_selection = r.Word();
+    d.max_length = r.Word();
+    d.multi_line = r.Word();
+    d.scroll_bars = r.Word();
+    d.alignment = r.Word();
+    d.input_mode = r.Word();
+    d.password_char = r.Half();
+    d.letter_case = r.Word();
+    d.spin_button = r.Word();
+    d.spin_minimum = r.Word();
+    d.spin_maximum = r.Word();
+    d.selection_start = r.Word();
+    d.selection_length = r.Word();
+    d.font = r.Counted();
+    d.content = r.Counted();
+    if (d.version >= 2) {  // the two texts came with version 2
+      d.extra_text1 = r.Counted();
+      d.extra_text2 = r.Counted();
+    }
+  });
 }
 
 std::vector<uint8_t> WriteEditBoxData(const EditBoxData& d) {

@@ -36,6 +36,12 @@ enum EditBoxProperty : int32_t {
   kEditExtraText2 = 20,
   kEditPropertyCount = 21,
 };
+// The data type of each property.
+inline constexpr PropertyDataType kEditPropertyTypes[kEditPropertyCount] = {
+    kDataTypeText, kDataTypeInt,  kDataTypeInt,  kDataTypeColour, kDataTypeBool, kDataTypeInt, kDataTypeBool,
+    kDataTypeInt,  kDataTypeInt,  kDataTypeInt,  kDataTypeInt,    kDataTypeInt,  kDataTypeInt, kDataTypeInt,
+    kDataTypeInt,  kDataTypeInt,  kDataTypeInt,  kDataTypeText,   kDataTypeFont, kDataTypeText, kDataTypeText,
+};
 
 enum EditInputMode : int32_t {
   kInputNormal = 0,
@@ -99,7 +105,6 @@ std::string NormaliseEditText(int32_t input_mode, const std::string& text);
 // is days since 30 December 1899, with the time of day as its fraction.
 bool ParseDateTimeText(const std::string& text, double* days);
 
-const UnitTypeDescriptor& EditBoxTypeDescriptor();
 void RegisterEditBoxType();
 
 }  // namespace rt

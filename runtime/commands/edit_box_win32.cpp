@@ -9,33 +9,16 @@
 #include "runtime/core/events.h"
 #include "runtime/core/unit_record.h"
 #include "runtime/core/unit_types.h"
-#include "runtime/core/window_loading.h"
 
 namespace rt {
 namespace {
 
-struct EditBoxControl : ControlObject {
+struct EditBoxControl : PlatformControl {
   EditBoxData data;
-  WNDPROC base = nullptr;
-  HFONT font = nullptr;  // made from the stored font; null = default GUI font
-  HBRUSH background = nullptr;
   bool program_update = false;  // a Content write is setting the text
-
-  ~EditBoxControl() override {
-    if (font != nullptr) DeleteObject(font);
-    if (background != nullptr) DeleteObject(background);
-  }
 };
 
 HWND H(const ControlObject* c) { return reinterpret_cast<HWND>(c->hwnd); }
-
-DWORD ExStyleFor(const EditBoxData& d) {
-  switch (d.border_style) {
-    case 0: return 0;
-    case 2: return WS_EX_STATICEDGE;
-    default: return WS_EX_CLIENTEDGE;
-  }
-}
 
 DWORD StyleFor(const EditBoxData& d) {
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
@@ -58,30 +41,16 @@ DWORD StyleFor(const EditBoxData& d) {
 
 WPARAM PasswordChar(const EditBoxData& d) { return d.password_char != 0 ? d.password_char : '*'; }
 
-void ApplyFont(EditBoxControl* c) {
-  if (c->font != nullptr) DeleteObject(c->font);
-  c->font = CreateStoredFont(c->data.font);
-  SendMessageA(H(c), WM_SETFONT, reinterpret_cast<WPARAM>(FontOrDefault(c->font)), TRUE);
-}
-
 void ApplyBackground(EditBoxControl* c) {
-  if (c->background != nullptr) DeleteObject(c->background);
-  c->background = CreateSolidBrush(PlatformColour(c->data.background_colour, COLOR_WINDOW));
-  InvalidateRect(H(c), nullptr, TRUE);
+  c->background = ReplaceBackground(H(c), c->background, c->data.background_colour);
 }
 
 // A single-line box lower than one line of its font grows to fit it.
 void FitOneLine(EditBoxControl* c) {
   if (c->data.multi_line) return;
   HWND hwnd = H(c);
-  HDC dc = GetDC(hwnd);
-  if (dc == nullptr) return;
-  HGDIOBJ old = SelectObject(dc, FontOrDefault(c->font));
   TEXTMETRICA tm;
-  const bool measured = GetTextMetricsA(dc, &tm) != FALSE;
-  SelectObject(dc, old);
-  ReleaseDC(hwnd, dc);
-  if (!measured) return;
+  if (!MeasureFont(hwnd, FontOrDefault(c->font), &tm)) return;
   const int needed = tm.tmHeight + 2 * GetSystemMetrics(SM_CYEDGE);
   RECT r;
   GetWindowRect(hwnd, &r);
@@ -173,7 +142,6 @@ void Normalise(EditBoxControl* c) {
 LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   auto* c = static_cast<EditBoxControl*>(AttachedControl(hwnd));
   if (c == nullptr) return DefWindowProcA(hwnd, message, wparam, lparam);
-  const WNDPROC base = c->base;
   switch (message) {
     case WM_CHAR:
       if (!EditAcceptsCharacter(c->data.input_mode, static_cast<uint32_t>(wparam))) return 0;
@@ -181,7 +149,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
     case WM_KILLFOCUS: {
       // Normalised before the lost-focus event, so that a handler reads the
       // normal form.
-      const LRESULT answer = CallWindowProcA(base, hwnd, message, wparam, lparam);
+      const LRESULT answer = CallWindowProcA(c->base, hwnd, message, wparam, lparam);
       Normalise(c);
       RaiseControlEvent(c, kEventLostFocus);
       return answer;
@@ -191,37 +159,28 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
       if (HIWORD(wparam) == EN_CHANGE && !c->program_update) RaiseControlEvent(c, kEditContentChanged);
       return 0;
     case kMsgReflectBase + WM_CTLCOLOREDIT:
-    case kMsgReflectBase + WM_CTLCOLORSTATIC: {
+    case kMsgReflectBase + WM_CTLCOLORSTATIC:
       if (message == kMsgReflectBase + WM_CTLCOLORSTATIC && !IsWindowEnabled(hwnd)) return 0;
-      HDC dc = reinterpret_cast<HDC>(wparam);
-      SetBkColor(dc, PlatformColour(c->data.background_colour, COLOR_WINDOW));
-      return reinterpret_cast<LRESULT>(c->background);
-    }
+      return BackgroundAnswer(c->background, wparam, c->data.background_colour);
     default: break;
   }
-  return CommonControlMessage(c, base, hwnd, message, wparam, lparam);
+  return CommonControlMessage(c, hwnd, message, wparam, lparam);
 }
 
 ControlObject* CreateEditBox(const CreateParams& p) {
   EditBoxData data;
   if (!ReadEditBoxData(p.type_data, p.type_data_size, &data)) return nullptr;
-  HWND hwnd = CreateWindowExA(ExStyleFor(data), "EDIT", data.content.c_str(), StyleFor(data) | p.style, p.left,
-                              p.top, p.width, p.height, reinterpret_cast<HWND>(p.parent),
-                              reinterpret_cast<HMENU>(static_cast<uintptr_t>(p.child_id)),
-                              GetModuleHandleA(nullptr), nullptr);
+  HWND hwnd = CreateControlWindow("EDIT", BorderExStyle(data.border_style), data.content.c_str(),
+                                  StyleFor(data) | p.style, p);
   if (hwnd == nullptr) return nullptr;
   auto* c = new EditBoxControl();
   c->data = data;
-  c->hwnd = reinterpret_cast<uintptr_t>(hwnd);
-  c->window_id = p.window != nullptr ? p.window->record.id : 0;
-  c->unit_id = p.unit_id;
-  c->type_id = kTypeEditBox;
-  c->base = SubclassControl(hwnd, c, EditProc);
+  AdoptPlatformControl(c, hwnd, p, kTypeEditBox, EditProc);
   if (data.input_mode == kInputPassword) {
     SendMessageA(hwnd, EM_SETPASSWORDCHAR, PasswordChar(data), 0);
   }
   if (data.max_length > 0) SendMessageA(hwnd, EM_LIMITTEXT, static_cast<WPARAM>(data.max_length), 0);
-  ApplyFont(c);
+  SelectStoredFont(c, data.font);
   ApplyBackground(c);
   FitContent(c);
   FitOneLine(c);
@@ -244,8 +203,7 @@ bool SetEditProperty(ControlObject* object, int32_t index, const RawValue& value
     case kEditContent: SetContent(c, value.bytes); break;
     case kEditBorderStyle:
       d.border_style = n;
-      SetWindowLongA(hwnd, GWL_EXSTYLE, static_cast<LONG>(ExStyleFor(d)));
-      SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+      ApplyBorderStyle(hwnd, n);
       break;
     case kEditProperty2: d.property2 = n; break;
     case kEditBackgroundColour: d.background_colour = static_cast<uint32_t>(n); ApplyBackground(c); break;
@@ -289,7 +247,7 @@ bool SetEditProperty(ControlObject* object, int32_t index, const RawValue& value
     case kEditSelectedText:
       SendMessageA(hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(value.bytes.c_str()));
       break;
-    case kEditFont: d.font = value.bytes; ApplyFont(c); break;
+    case kEditFont: d.font = value.bytes; SelectStoredFont(c, d.font); break;
     case kEditExtraText1: d.extra_text1 = value.bytes; break;
     case kEditExtraText2: d.extra_text2 = value.bytes; break;
     default: return false;
@@ -328,15 +286,7 @@ bool GetEditProperty(ControlObject* object, int32_t index, RawValue* value) {
       if (start < end && end <= text.size()) value->bytes = text.substr(start, end - start);
       break;
     }
-    case kEditFont:
-      if (d.font.size() == sizeof(LOGFONTA)) {
-        value->bytes = d.font;
-      } else {
-        LOGFONTA font{};
-        GetObjectA(FontOrDefault(nullptr), sizeof font, &font);
-        value->bytes.assign(reinterpret_cast<const char*>(&font), sizeof font);
-      }
-      break;
+    case kEditFont: value->bytes = FontPropertyBytes(d.font); break;
     case kEditExtraText1: value->bytes = d.extra_text1; break;
     case kEditExtraText2: value->bytes = d.extra_text2; break;
     default: return false;
@@ -355,20 +305,11 @@ void StoreEditState(ControlObject* object, UnitRecord* record) {
   record->type_data = WriteEditBoxData(d);
 }
 
-const int32_t kPropertyTypes[kEditPropertyCount] = {
-    1005, 1000, 1000, 1001, 1003, 1000, 1003, 1000, 1000, 1000, 1000,
-    1000, 1000, 1000, 1000, 1000, 1000, 1005, 1013, 1005, 1005,
-};
-
-const UnitTypeOps kOps = {CreateEditBox, SetEditProperty, GetEditProperty, StoreEditState};
-
-void* Query(int32_t operation) { return QueryOperation(kOps, operation); }
-
-const UnitTypeDescriptor kEditBoxType = {kTypeEditBox, kTypeClass1, kPropertyTypes, kEditPropertyCount, Query};
+constexpr UnitTypeOps kOps = {CreateEditBox, SetEditProperty, GetEditProperty, StoreEditState};
+constexpr UnitTypeDescriptor kType = DescribeUnitType<kOps>(kTypeEditBox, kTypeClass1, kEditPropertyTypes);
 
 }  // namespace
 
-const UnitTypeDescriptor& EditBoxTypeDescriptor() { return kEditBoxType; }
-void RegisterEditBoxType() { RegisterUnitType(&kEditBoxType); }
+void RegisterEditBoxType() { RegisterUnitType(&kType); }
 
 }  // namespace rt

@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include <cstring>
 #include <string>
 
 #include "runtime/commands/folder_entries.h"
@@ -9,11 +8,6 @@
 
 namespace rt {
 namespace {
-
-void SetText(ArgValue* result, char* text) {
-  const uintptr_t address = reinterpret_cast<uintptr_t>(text);
-  std::memcpy(result->payload, &address, sizeof address);
-}
 
 int32_t* Variable(int32_t argc, const ArgValue* args, int32_t i) {
   return argc > i && !args[i].IsOmitted() ? reinterpret_cast<int32_t*>(args[i].AsAddress()) : nullptr;

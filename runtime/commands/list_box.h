@@ -30,6 +30,11 @@ enum ListBoxProperty : int32_t {
   kListProperty13 = 13,
   kListPropertyCount = 14,
 };
+// The data type of each property.
+inline constexpr PropertyDataType kListPropertyTypes[kListPropertyCount] = {
+    kDataTypeText, kDataTypeInt, kDataTypeBool, kDataTypeBool, kDataTypeInt, kDataTypeInt, kDataTypeColour,
+    kDataTypeBool, kDataTypeInt, kDataTypeFont, kDataTypeInt, kDataTypeInt, kDataTypeInt, kDataTypeInt,
+};
 
 constexpr int32_t kListSelectionChanged = 0;
 constexpr int32_t kListDoubleClicked = 1;
@@ -51,7 +56,6 @@ struct ListBoxData {
 bool ReadListBoxData(const uint8_t* bytes, size_t size, ListBoxData* data);
 std::vector<uint8_t> WriteListBoxData(const ListBoxData& data);
 
-const UnitTypeDescriptor& ListBoxTypeDescriptor();
 void RegisterListBoxType();
 
 }  // namespace rt

@@ -6,23 +6,14 @@
 #include "runtime/core/display_scale.h"
 #include "runtime/core/unit_record.h"
 #include "runtime/core/unit_types.h"
-#include "runtime/core/window_loading.h"
 
 namespace rt {
 namespace {
 
-struct ListBoxControl : ControlObject {
+struct ListBoxControl : PlatformControl {
   ListBoxData data;
-  WNDPROC base = nullptr;
-  HFONT font = nullptr;
-  HBRUSH background = nullptr;
   int32_t property12 = 0;
   int32_t property13 = 0;
-
-  ~ListBoxControl() override {
-    if (font != nullptr) DeleteObject(font);
-    if (background != nullptr) DeleteObject(background);
-  }
 };
 
 HWND H(const ControlObject* c) { return reinterpret_cast<HWND>(c->hwnd); }
@@ -35,37 +26,19 @@ DWORD StyleFor(const ListBoxData& d) {
   return style;
 }
 
-DWORD ExStyleFor(const ListBoxData& d) {
-  switch (d.border_style) {
-    case 0: return 0;
-    case 2: return WS_EX_STATICEDGE;
-    default: return WS_EX_CLIENTEDGE;
-  }
-}
-
 void ApplyFontAndHeight(ListBoxControl* c) {
   HWND hwnd = H(c);
-  if (c->font != nullptr) DeleteObject(c->font);
-  c->font = CreateStoredFont(c->data.font);
-  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOrDefault(c->font)), TRUE);
+  SelectStoredFont(c, c->data.font);
   // The platform's item height for the new font, plus the stored extra.
-  HDC dc = GetDC(hwnd);
-  if (dc == nullptr) return;
-  HGDIOBJ old = SelectObject(dc, FontOrDefault(c->font));
   TEXTMETRICA tm;
-  const bool measured = GetTextMetricsA(dc, &tm) != FALSE;
-  SelectObject(dc, old);
-  ReleaseDC(hwnd, dc);
-  if (measured) {
+  if (MeasureFont(hwnd, FontOrDefault(c->font), &tm)) {
     const int height = tm.tmHeight + ScaleToDpi(c->data.item_height_extra, SystemDpi());
     if (height > 0 && height < 256) SendMessageA(hwnd, LB_SETITEMHEIGHT, 0, height);
   }
 }
 
 void ApplyBackground(ListBoxControl* c) {
-  if (c->background != nullptr) DeleteObject(c->background);
-  c->background = CreateSolidBrush(PlatformColour(c->data.background_colour, COLOR_WINDOW));
-  InvalidateRect(H(c), nullptr, TRUE);
+  c->background = ReplaceBackground(H(c), c->background, c->data.background_colour);
 }
 
 std::string ItemText(HWND hwnd, int index) {
@@ -87,36 +60,26 @@ int32_t CurrentSelection(ListBoxControl* c) {
 LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   auto* c = static_cast<ListBoxControl*>(AttachedControl(hwnd));
   if (c == nullptr) return DefWindowProcA(hwnd, message, wparam, lparam);
-  const WNDPROC base = c->base;
   switch (message) {
     case kMsgReflectBase + WM_COMMAND:
       if (HIWORD(wparam) == LBN_SELCHANGE) RaiseControlEvent(c, kListSelectionChanged);
       if (HIWORD(wparam) == LBN_DBLCLK) RaiseControlEvent(c, kListDoubleClicked);
       return 0;
-    case kMsgReflectBase + WM_CTLCOLORLISTBOX: {
-      SetBkColor(reinterpret_cast<HDC>(wparam), PlatformColour(c->data.background_colour, COLOR_WINDOW));
-      return reinterpret_cast<LRESULT>(c->background);
-    }
+    case kMsgReflectBase + WM_CTLCOLORLISTBOX:
+      return BackgroundAnswer(c->background, wparam, c->data.background_colour);
     default: break;
   }
-  return CommonControlMessage(c, base, hwnd, message, wparam, lparam);
+  return CommonControlMessage(c, hwnd, message, wparam, lparam);
 }
 
 ControlObject* CreateListBox(const CreateParams& p) {
   ListBoxData data;
   if (!ReadListBoxData(p.type_data, p.type_data_size, &data)) return nullptr;
-  HWND hwnd = CreateWindowExA(ExStyleFor(data), "LISTBOX", "", StyleFor(data) | p.style, p.left, p.top, p.width,
-                              p.height, reinterpret_cast<HWND>(p.parent),
-                              reinterpret_cast<HMENU>(static_cast<uintptr_t>(p.child_id)),
-                              GetModuleHandleA(nullptr), nullptr);
+  HWND hwnd = CreateControlWindow("LISTBOX", BorderExStyle(data.border_style), "", StyleFor(data) | p.style, p);
   if (hwnd == nullptr) return nullptr;
   auto* c = new ListBoxControl();
   c->data = data;
-  c->hwnd = reinterpret_cast<uintptr_t>(hwnd);
-  c->window_id = p.window != nullptr ? p.window->record.id : 0;
-  c->unit_id = p.unit_id;
-  c->type_id = kTypeListBox;
-  c->base = SubclassControl(hwnd, c, ListProc);
+  AdoptPlatformControl(c, hwnd, p, kTypeListBox, ListProc);
   ApplyFontAndHeight(c);
   ApplyBackground(c);
   if (data.selected_index >= 0 && data.extended_select != 1) {
@@ -146,8 +109,7 @@ bool SetListProperty(ControlObject* object, int32_t index, const RawValue& value
     }
     case kListBorderStyle:
       d.border_style = n;
-      SetWindowLongA(hwnd, GWL_EXSTYLE, static_cast<LONG>(ExStyleFor(d)));
-      SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+      ApplyBorderStyle(hwnd, n);
       break;
     case kListSorted: d.sorted = n; break;  // fixed when the platform control is made
     case kListMultiColumn: d.multi_column = n; break;
@@ -190,16 +152,7 @@ bool GetListProperty(ControlObject* object, int32_t index, RawValue* value) {
     case kListBackgroundColour: value->number = d.background_colour; break;
     case kListExtendedSelect: value->number = d.extended_select; break;
     case kListCurrentSelection: value->number = CurrentSelection(c); break;
-    case kListFont: {
-      if (d.font.size() == sizeof(LOGFONTA)) {
-        value->bytes = d.font;
-      } else {
-        LOGFONTA font{};
-        GetObjectA(FontOrDefault(nullptr), sizeof font, &font);
-        value->bytes.assign(reinterpret_cast<const char*>(&font), sizeof font);
-      }
-      break;
-    }
+    case kListFont: value->bytes = FontPropertyBytes(d.font); break;
     case kListItemCount: {
       const LRESULT count = SendMessageA(hwnd, LB_GETCOUNT, 0, 0);
       value->number = count < 0 ? 0 : count;
@@ -219,18 +172,11 @@ void StoreListState(ControlObject* object, UnitRecord* record) {
   record->type_data = WriteListBoxData(c->data);
 }
 
-const int32_t kPropertyTypes[kListPropertyCount] = {1005, 1000, 1003, 1003, 1000, 1000, 1001,
-                                                     1003, 1000, 1013, 1000, 1000, 1000, 1000};
-
-const UnitTypeOps kOps = {CreateListBox, SetListProperty, GetListProperty, StoreListState};
-
-void* Query(int32_t operation) { return QueryOperation(kOps, operation); }
-
-const UnitTypeDescriptor kListBoxType = {kTypeListBox, kTypeClass1, kPropertyTypes, kListPropertyCount, Query};
+constexpr UnitTypeOps kOps = {CreateListBox, SetListProperty, GetListProperty, StoreListState};
+constexpr UnitTypeDescriptor kType = DescribeUnitType<kOps>(kTypeListBox, kTypeClass1, kListPropertyTypes);
 
 }  // namespace
 
-const UnitTypeDescriptor& ListBoxTypeDescriptor() { return kListBoxType; }
-void RegisterListBoxType() { RegisterUnitType(&kListBoxType); }
+void RegisterListBoxType() { RegisterUnitType(&kType); }
 
 }  // namespace rt

@@ -8,6 +8,12 @@ bool Given(int32_t argc, const ArgValue* args, int32_t i) {
   return argc > i && !args[i].IsOmitted();
 }
 
+constexpr uint32_t kNoWaitLimit = 0xFFFFFFFFu;  // the platform's INFINITE
+// Folder dialog flags: an edit field for a typed name (BIF_EDITBOX), and
+// files listed beside the folders (BIF_BROWSEINCLUDEFILES).
+constexpr uint32_t kBrowseEditField = 0x10u;
+constexpr uint32_t kBrowseFiles = 0x4000u;
+
 }  // namespace
 
 const char* ShellVerb(int32_t argc, const ArgValue* args) {
@@ -32,12 +38,12 @@ int32_t ShellShowCode(int32_t argc, const ArgValue* args) {
 }
 
 uint32_t ShellWaitLimit(int32_t argc, const ArgValue* args) {
-  if (!Given(argc, args, 5) || args[5].AsInt() < 0) return 0xFFFFFFFFu;
+  if (!Given(argc, args, 5) || args[5].AsInt() < 0) return kNoWaitLimit;
   return static_cast<uint32_t>(args[5].AsInt());
 }
 
 uint32_t BrowseDialogFlags(int32_t argc, const ArgValue* args) {
-  return Given(argc, args, 1) && args[1].Word(0) != 0 ? 0x4010u : 0x10u;
+  return Given(argc, args, 1) && args[1].Word(0) != 0 ? kBrowseEditField | kBrowseFiles : kBrowseEditField;
 }
 
 }  // namespace rt

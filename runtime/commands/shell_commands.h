@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "runtime/core/thread_stop.h"
 #include "runtime/core/values.h"
 
 namespace rt {
@@ -57,11 +58,19 @@ enum ProgramStartResult : int32_t {
 
 // (count int, handles (address of `count` 32-bit handles), limit in
 // milliseconds int? (omitted or negative: no limit)) -> int: the index of a
-// program that has ended, -1 when none ended within the limit, -3 when the
-// wait failed (a bad handle, no handles, more than 63). A safe point: a
+// program that has ended, or one of ProgramsWaitResult. A safe point: a
 // worker asked to stop ends here and its programs run on. On the window
 // thread the program's windows keep answering meanwhile.
 void WaitForPrograms(ArgValue* result, int32_t argc, ArgValue* args);
+
+enum ProgramsWaitResult : int32_t {
+  kProgramsWaitTimedOut = -1,  // none ended within the limit
+  kProgramsWaitFailed = -3,    // a bad handle, no handles, more than 63
+};
+// The core's wait answers with the same numbers. (Its kWaitFailed, reached
+// through this header too, is the older name of kProgramsWaitFailed.)
+static_assert(kProgramsWaitTimedOut == kWaitTimedOut && kProgramsWaitFailed == kWaitFailed,
+              "WaitForPrograms passes the core's answers through");
 
 // (handle int, exit code variable (address of the caller's 32-bit
 // variable)) -> bool: true when the program has ended; its exit code is

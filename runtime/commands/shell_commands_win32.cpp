@@ -2,7 +2,6 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,13 +13,6 @@
 
 namespace rt {
 namespace {
-
-void SetInt(ArgValue* result, int32_t value) { std::memcpy(result->payload, &value, 4); }
-
-void SetText(ArgValue* result, char* text) {
-  const uintptr_t address = reinterpret_cast<uintptr_t>(text);
-  std::memcpy(result->payload, &address, sizeof address);
-}
 
 const char* FileArgument(int32_t argc, const ArgValue* args) {
   return argc >= 2 ? args[1].AsText() : nullptr;
@@ -214,7 +206,7 @@ void WaitForPrograms(ArgValue* result, int32_t argc, ArgValue* args) {
   const int32_t count = argc >= 1 ? args[0].AsInt() : 0;
   const auto* handles = argc >= 2 ? reinterpret_cast<const int32_t*>(args[1].AsAddress()) : nullptr;
   if (count <= 0 || count >= MAXIMUM_WAIT_OBJECTS || handles == nullptr) {
-    SetInt(result, kWaitFailed);
+    SetInt(result, kProgramsWaitFailed);
     return;
   }
   uintptr_t objects[MAXIMUM_WAIT_OBJECTS];
@@ -224,7 +216,7 @@ void WaitForPrograms(ArgValue* result, int32_t argc, ArgValue* args) {
                              : INFINITE;
   const int32_t answer = WaitForAnyOrStop(objects, static_cast<uint32_t>(count), limit);
   if (answer == kWaitStopRequested) ThreadSafePoint();  // held handles are closed for the worker
-  SetInt(result, answer == kWaitStopRequested ? kWaitFailed : answer);
+  SetInt(result, answer == kWaitStopRequested ? kProgramsWaitFailed : answer);
 }
 
 void ProgramExitCode(ArgValue* result, int32_t argc, ArgValue* args) {

@@ -16,6 +16,10 @@ class StoredDataReader {
 
   bool AtEnd() const { return offset_ >= size_; }
   bool ok() const { return ok_; }
+  // For data that must end here: more bytes fail it.
+  void ExpectEnd() {
+    if (!AtEnd()) ok_ = false;
+  }
 
   int32_t Word() {
     uint8_t b[4] = {};
@@ -55,6 +59,28 @@ class StoredDataReader {
   size_t offset_ = 0;
   bool ok_ = true;
 };
+
+// The stored data of a control type: empty data gives the defaults;
+// otherwise the version word, which must lie in oldest..newest, then the
+// fields, which `read_fields(reader, data)` reads (the version already in
+// data). False for another version or data that ends early; *data changes
+// only on success.
+template <typename Data, typename ReadFields>
+bool ReadStoredData(const uint8_t* bytes, size_t size, int32_t oldest, int32_t newest, Data* data,
+                    ReadFields read_fields) {
+  if (bytes == nullptr || size == 0) {
+    *data = Data();
+    return true;
+  }
+  StoredDataReader r(bytes, size);
+  Data d;
+  d.version = r.Word();
+  if (!r.ok() || d.version < oldest || d.version > newest) return false;
+  read_fields(r, d);
+  if (!r.ok()) return false;
+  *data = d;
+  return true;
+}
 
 class StoredDataWriter {
  public:

@@ -72,9 +72,11 @@ const char* MessageBoxCaption(int32_t argc, const ArgValue* args) {
 }
 
 uint32_t MessageBoxStyle(int32_t flags) {
-  // An addition: flags that already hold 0x2000 carry into 0x4000.
+  // Task-modal (0x2000, twice the system-modal bit) unless system-modal. An
+  // addition: flags that already hold 0x2000 carry into 0x4000.
+  constexpr uint32_t kSystemModal = 0x1000u;
   const uint32_t f = static_cast<uint32_t>(flags);
-  return f + ((~f) & 0x1000u) * 2u;
+  return f + ((~f) & kSystemModal) * 2u;
 }
 
 int32_t MessageBoxAnswer(int32_t platform_answer) {
@@ -83,8 +85,7 @@ int32_t MessageBoxAnswer(int32_t platform_answer) {
 
 void ProgramFolder(ArgValue* result, int32_t, ArgValue*) {
   const char* directory = reinterpret_cast<const char*>(RuntimeRequest(kReqProgramDirectory, 0, 0));
-  const uintptr_t text = reinterpret_cast<uintptr_t>(NewText(directory));
-  std::memcpy(result->payload, &text, sizeof text);
+  SetText(result, NewText(directory));
 }
 
 void Pause(ArgValue*, int32_t argc, ArgValue* args) {

@@ -13,19 +13,16 @@
 #include "runtime/core/heap.h"
 #include "runtime/core/requests.h"
 #include "runtime/core/runtime_state.h"
+#include "runtime/core/unit_record.h"
 
 namespace rt {
 namespace {
 
-constexpr uint32_t kWindowTypeId = 0x00010001;
-
-// Results fill the payload only; the caller's record keeps its tag.
-void SetInt(ArgValue* result, int32_t value) { std::memcpy(result->payload, &value, 4); }
-
-void SetAddress(ArgValue* result, const void* block) {
-  const uintptr_t address = reinterpret_cast<uintptr_t>(block);
-  std::memcpy(result->payload, &address, sizeof address);
-}
+// The attributes FileAttributes reports: read-only, hidden, system, folder, archive.
+constexpr DWORD kReportedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                      FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_ARCHIVE;
+static_assert(kReportedAttributes == 0x37, "attributes AND 0x37");
+constexpr ULONGLONG kHundredNsPerMs = 10000;
 
 // Window handles fit 32 bits on every Windows: a 32-bit int names one,
 // sign-extended on 64-bit.
@@ -44,7 +41,7 @@ const ControlObject* RequiredControl(const ArgValue& ref) {
 HWND MessageBoxOwner(int32_t argc, const ArgValue* args) {
   if (argc < 4) return nullptr;
   const ArgValue& owner = args[3];
-  if (owner.tag == kWindowTypeId) {
+  if (owner.tag == kTypeWindow) {
     const auto* window = reinterpret_cast<const ControlObject*>(
         RuntimeRequest(kReqLiveControl, static_cast<intptr_t>(owner.Word(0)), 0));
     return window != nullptr ? reinterpret_cast<HWND>(window->hwnd) : nullptr;
@@ -68,7 +65,7 @@ void FileSize(ArgValue* result, int32_t argc, ArgValue* args) {
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     size = (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   }
-  std::memcpy(result->payload, &size, 8);
+  SetInt64(result, size);
 }
 
 void WriteTextFile(ArgValue* result, int32_t argc, ArgValue* args) {
@@ -177,7 +174,7 @@ void FileNameKey(ArgValue* result, int32_t argc, ArgValue* args) {
       key.resize(static_cast<size_t>(k - 1));
     }
   }
-  SetAddress(result, NewText(key.c_str()));
+  SetText(result, NewText(key.c_str()));
 }
 
 void AwakeMilliseconds(ArgValue* result, int32_t, ArgValue*) {
@@ -187,7 +184,7 @@ void AwakeMilliseconds(ArgValue* result, int32_t, ArgValue*) {
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryUnbiasedInterruptTime")));
   ULONGLONG hundred_ns = 0;
   if (unbiased_time != nullptr && unbiased_time(&hundred_ns)) {
-    SetInt(result, static_cast<int32_t>(static_cast<uint32_t>(hundred_ns / 10000)));
+    SetInt(result, static_cast<int32_t>(static_cast<uint32_t>(hundred_ns / kHundredNsPerMs)));
     return;
   }
   SetInt(result, static_cast<int32_t>(GetTickCount()));
@@ -222,18 +219,18 @@ void EnvironmentVariable(ArgValue* result, int32_t argc, ArgValue* args) {
       }
     }
   }
-  SetAddress(result, text);
+  SetText(result, text);
 }
 
 void ProgramArgument(ArgValue* result, int32_t, ArgValue*) {
-  SetAddress(result, NewText(FileListText(Runtime().program_arguments).c_str()));
+  SetText(result, NewText(FileListText(Runtime().program_arguments).c_str()));
 }
 
 void FileAttributes(ArgValue* result, int32_t argc, ArgValue* args) {
   const char* path = argc >= 1 ? args[0].AsText() : nullptr;
   const DWORD attributes = GetFileAttributesA(path != nullptr ? path : "");
   SetInt(result, attributes == INVALID_FILE_ATTRIBUTES ? -1
-                                                       : static_cast<int32_t>(attributes & 0x37u));
+                                                       : static_cast<int32_t>(attributes & kReportedAttributes));
 }
 
 void ShowMessageBox(ArgValue* result, int32_t argc, ArgValue* args) {

@@ -1,19 +1,12 @@
 #include <windows.h>
 #include <shobjidl.h>
 
-#include <cstring>
-
 #include "runtime/commands/taskbar_progress.h"
 #include "runtime/core/control_object.h"
 #include "runtime/core/requests.h"
 
 namespace rt {
 namespace {
-
-void SetBool(ArgValue* result, bool value) {
-  const int32_t word = value ? 1 : 0;
-  std::memcpy(result->payload, &word, 4);
-}
 
 // The shell's task-bar object, released when it goes out of scope.
 class TaskbarList {

@@ -16,15 +16,6 @@ ArgValue Arg(int32_t argc, const ArgValue* args, int32_t index) {
   return index < argc && args != nullptr ? args[index] : ArgValue::Omitted();
 }
 
-void SetInt(ArgValue* result, int32_t value) { std::memcpy(result->payload, &value, 4); }
-
-void SetDouble(ArgValue* result, double value) { std::memcpy(result->payload, &value, 8); }
-
-void SetText(ArgValue* result, char* text) {
-  const uintptr_t address = reinterpret_cast<uintptr_t>(text);
-  std::memcpy(result->payload, &address, sizeof address);
-}
-
 int32_t Length(const char* text) {
   return text == nullptr ? 0 : static_cast<int32_t>(std::strlen(text));
 }

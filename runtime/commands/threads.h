@@ -5,15 +5,16 @@
 
 #include <cstdint>
 
+#include "runtime/commands/thread_routine.h"
 #include "runtime/core/values.h"
 
 namespace rt {
 
-// (subroutine, parameter (int, may be omitted), handle variable (address
-// of the caller's 32-bit variable, may be omitted)) -> bool. The subroutine
-// runs at once with the platform's thread-start convention; its result is
-// the thread's exit code. With a handle variable the open handle is stored
-// there (0 on failure); without one the handle is closed and the thread runs on.
+// (subroutine (a WorkerRoutine), parameter (int, may be omitted), handle
+// variable (address of the caller's 32-bit variable, may be omitted)) ->
+// bool. The subroutine runs at once; its result is the thread's exit code.
+// With a handle variable the open handle is stored there (0 on failure);
+// without one the handle is closed and the thread runs on.
 void StartThread(ArgValue* result, int32_t argc, ArgValue* args);
 
 // (thread handle) -> bool. A thread that StartThread started ends at its

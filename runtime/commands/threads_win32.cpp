@@ -1,20 +1,15 @@
 #include <windows.h>
 
-#include <cstring>
+#include <type_traits>
 
 #include "runtime/commands/threads.h"
 #include "runtime/core/thread_stop.h"
 #include "runtime/core/window_thread_call.h"
 
 namespace rt {
-namespace {
 
-void SetBool(ArgValue* result, bool value) {
-  const int32_t word = value ? 1 : 0;
-  std::memcpy(result->payload, &word, 4);
-}
-
-}  // namespace
+// The convention declared for StartThread's subroutines is the platform's.
+static_assert(std::is_same<WorkerRoutine, UINT(WINAPI*)(LPVOID)>::value, "a worker is a thread-start routine");
 
 void StartThread(ArgValue* result, int32_t argc, ArgValue* args) {
   const uintptr_t routine = argc >= 1 ? args[0].AsAddress() : 0;
@@ -55,8 +50,7 @@ HANDLE SignalOf(int32_t argc, const ArgValue* args) {
 
 void NewSignal(ArgValue* result, int32_t, ArgValue*) {
   const HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  const int32_t handle = static_cast<int32_t>(reinterpret_cast<intptr_t>(event));
-  std::memcpy(result->payload, &handle, 4);
+  SetInt(result, static_cast<int32_t>(reinterpret_cast<intptr_t>(event)));
 }
 
 void RaiseSignal(ArgValue*, int32_t argc, ArgValue* args) {

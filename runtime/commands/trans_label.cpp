@@ -15,24 +15,15 @@ constexpr uint32_t kBlack = 0x000000;
 }  // namespace
 
 bool ReadTransLabelData(const uint8_t* bytes, size_t size, TransLabelData* data) {
-  if (bytes == nullptr || size == 0) {
-    *data = TransLabelData();
-    return true;
-  }
-  StoredDataReader r(bytes, size);
-  TransLabelData d;
-  d.version = r.Word();
-  if (!r.ok() || d.version < 0 || d.version > kTransLabelDataVersion) return false;
-  d.text_effect = Clamp(r.Word(), kEffectNone, kEffectShadow);
-  d.text_colour = static_cast<uint32_t>(r.Word());
-  d.horizontal_align = Clamp(r.Word(), 0, 2);
-  d.vertical_align = Clamp(r.Word(), 0, 2);
-  d.word_wrap = r.Word();
-  d.font = r.Counted();
-  d.caption = r.Counted();
-  if (!r.ok()) return false;
-  *data = d;
-  return true;
+  return ReadStoredData(bytes, size, 0, kTransLabelDataVersion, data, [](StoredDataReader& r, TransLabelData& d) {
+    d.text_effect = Clamp(r.Word(), kEffectNone, kEffectShadow);
+    d.text_colour = static_cast<uint32_t>(r.Word());
+    d.horizontal_align = Clamp(r.Word(), 0, 2);
+    d.vertical_align = Clamp(r.Word(), 0, 2);
+    d.word_wrap = r.Word();
+    d.font = r.Counted();
+    d.caption = r.Counted();
+  });
 }
 
 std::vector<uint8_t> WriteTransLabelData(const TransLabelData& d) {
@@ -75,15 +66,18 @@ bool GetTransLabelProperty(const TransLabelData& d, int32_t index, RawValue* val
 }
 
 uint32_t TransLabelTextFormat(const TransLabelData& d) {
-  uint32_t format = 0x100;  // DT_NOCLIP
-  if (d.horizontal_align == 1) format |= 0x1;  // DT_CENTER
-  if (d.horizontal_align == 2) format |= 0x2;  // DT_RIGHT
+  // The platform's DrawText flags.
+  constexpr uint32_t kCentre = 0x1, kRight = 0x2, kVerticalCentre = 0x4, kBottom = 0x8;
+  constexpr uint32_t kWordBreak = 0x10, kSingleLine = 0x20, kNoClip = 0x100;
+  uint32_t format = kNoClip;
+  if (d.horizontal_align == 1) format |= kCentre;
+  if (d.horizontal_align == 2) format |= kRight;
   if (d.word_wrap == 1) {
-    format |= 0x14;  // DT_WORDBREAK | DT_VCENTER
+    format |= kWordBreak | kVerticalCentre;
   } else {
-    format |= 0x20;  // DT_SINGLELINE
-    if (d.vertical_align == 1) format |= 0x4;  // DT_VCENTER
-    if (d.vertical_align == 2) format |= 0x8;  // DT_BOTTOM
+    format |= kSingleLine;
+    if (d.vertical_align == 1) format |= kVerticalCentre;
+    if (d.vertical_align == 2) format |= kBottom;
   }
   return format;
 }

@@ -22,6 +22,10 @@ enum TransLabelProperty : int32_t {
   kLabelVerticalAlign = 6,
   kLabelPropertyCount = 7,
 };
+// The data type of each property.
+inline constexpr PropertyDataType kLabelPropertyTypes[kLabelPropertyCount] = {
+    kDataTypeText, kDataTypeInt, kDataTypeFont, kDataTypeColour, kDataTypeInt, kDataTypeBool, kDataTypeInt,
+};
 
 enum LabelEffect : int32_t { kEffectNone = 0, kEffectRaised = 1, kEffectSunken = 2, kEffectShadow = 3 };
 
@@ -60,7 +64,8 @@ struct LabelTextPass {
 // The passes in drawing order, the effect's first and the main text last.
 std::vector<LabelTextPass> TransLabelPasses(const TransLabelData& data);
 
-const UnitTypeDescriptor& TransLabelTypeDescriptor();
 void RegisterTransLabelType();
+// At shutdown, once the labels are gone.
+void ReleaseTransLabelClass();
 
 }  // namespace rt

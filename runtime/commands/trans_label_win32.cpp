@@ -5,21 +5,13 @@
 #include "runtime/commands/control_support_win32.h"
 #include "runtime/commands/trans_label.h"
 #include "runtime/core/unit_record.h"
-#include "runtime/core/window_loading.h"
 
 namespace rt {
 namespace {
 
-constexpr char kLabelClass[] = "RtTransLabel";
-
-struct TransLabelControl : ControlObject {
+struct TransLabelControl : ClassControl {
   TransLabelData data;
-  bool created = false;  // CreateWindowExA has returned the handle
 };
-
-TransLabelControl* ControlOf(HWND hwnd) {
-  return reinterpret_cast<TransLabelControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-}
 
 // Windows inside `parent`, each followed by its own, from the bottom of the
 // z-order to the top.
@@ -98,13 +90,7 @@ void Paint(HWND hwnd, const TransLabelData& d) {
 }
 
 LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* c = static_cast<TransLabelControl*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-    c->hwnd = reinterpret_cast<uintptr_t>(hwnd);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(c));
-    return DefWindowProcA(hwnd, message, wparam, lparam);
-  }
-  TransLabelControl* c = ControlOf(hwnd);
+  auto* c = static_cast<TransLabelControl*>(ClassControlOf(hwnd, message, lparam));
   if (c == nullptr) return DefWindowProcA(hwnd, message, wparam, lparam);
   switch (message) {
     case WM_PAINT: Paint(hwnd, c->data); return 0;
@@ -116,44 +102,23 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
     }
     case kMsgLoadComplete:
     case kMsgWindowShown: return 0;
-    case WM_NCDESTROY: {
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-      UnitDestroyed(c);
-      c->hwnd = 0;
-      if (c->created) delete c;  // else CreateWindowExA failed and its caller owns it
-      return DefWindowProcA(hwnd, message, wparam, lparam);
-    }
+    case WM_NCDESTROY: return DestroyClassControl(c, hwnd, message, wparam, lparam);
     default: break;
   }
   return DefWindowProcA(hwnd, message, wparam, lparam);
 }
 
-bool EnsureClass() {
-  WNDCLASSA existing;
-  if (GetClassInfoA(GetModuleHandleA(nullptr), kLabelClass, &existing)) return true;
-  WNDCLASSA wc = {};
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = LabelProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-  wc.hbrBackground = nullptr;
-  wc.lpszClassName = kLabelClass;
-  return RegisterClassA(&wc) != 0;
-}
+// Nothing of its own behind the text: no background brush.
+constexpr ControlClass kLabelClass = {"RtTransLabel", LabelProc, CS_DBLCLKS, kNoBackground};
 
 ControlObject* CreateTransLabel(const CreateParams& p) {
   TransLabelData data;
-  if (!ReadTransLabelData(p.type_data, p.type_data_size, &data) || !EnsureClass()) return nullptr;
+  if (!ReadTransLabelData(p.type_data, p.type_data_size, &data) || !EnsureControlClass(kLabelClass)) return nullptr;
   auto* c = new TransLabelControl();
   c->data = data;
-  c->window_id = p.window != nullptr ? p.window->record.id : 0;
-  c->unit_id = p.unit_id;
-  c->type_id = kTypeTransLabel;
-  HWND hwnd = CreateWindowExA(WS_EX_TRANSPARENT, kLabelClass, data.caption.c_str(),
-                              WS_CHILD | WS_CLIPSIBLINGS | p.style, p.left, p.top, p.width, p.height,
-                              reinterpret_cast<HWND>(p.parent),
-                              reinterpret_cast<HMENU>(static_cast<uintptr_t>(p.child_id)),
-                              GetModuleHandleA(nullptr), c);
+  IdentifyControl(c, p, kTypeTransLabel);
+  HWND hwnd = CreateControlWindow(kLabelClass.name, WS_EX_TRANSPARENT, data.caption.c_str(),
+                                  WS_CHILD | WS_CLIPSIBLINGS | p.style, p, c);
   if (hwnd == nullptr) {
     delete c;
     return nullptr;
@@ -179,18 +144,12 @@ void StoreLabelState(ControlObject* object, UnitRecord* record) {
   record->type_data = WriteTransLabelData(static_cast<TransLabelControl*>(object)->data);
 }
 
-const int32_t kPropertyTypes[kLabelPropertyCount] = {1005, 1000, 1013, 1001, 1000, 1003, 1000};
-
-const UnitTypeOps kOps = {CreateTransLabel, SetLabelProperty, GetLabelProperty, StoreLabelState};
-
-void* Query(int32_t operation) { return QueryOperation(kOps, operation); }
-
-const UnitTypeDescriptor kTransLabelType = {kTypeTransLabel, kTypeClass1, kPropertyTypes, kLabelPropertyCount,
-                                            Query};
+constexpr UnitTypeOps kOps = {CreateTransLabel, SetLabelProperty, GetLabelProperty, StoreLabelState};
+constexpr UnitTypeDescriptor kType = DescribeUnitType<kOps>(kTypeTransLabel, kTypeClass1, kLabelPropertyTypes);
 
 }  // namespace
 
-const UnitTypeDescriptor& TransLabelTypeDescriptor() { return kTransLabelType; }
-void RegisterTransLabelType() { RegisterUnitType(&kTransLabelType); }
+void RegisterTransLabelType() { RegisterUnitType(&kType); }
+void ReleaseTransLabelClass() { ReleaseControlClass(kLabelClass); }
 
 }  // namespace rt

@@ -10,7 +10,16 @@
 
 namespace rt {
 
-const UnitTypeDescriptor& WindowTypeDescriptor();
+// The data type of each of the window's properties (window_unit_data.h).
+inline constexpr PropertyDataType kWindowPropertyTypes[kWindowPropertyCount] = {
+    kDataTypeText,       kDataTypeInt,  kDataTypeColour, kDataTypeByteBuffer, kDataTypeInt,  kDataTypeByteBuffer,
+    kDataTypeInt,        kDataTypeBool, kDataTypeBool,   kDataTypeBool,       kDataTypeInt,  kDataTypeBool,
+    kDataTypeByteBuffer, kDataTypeBool, kDataTypeBool,   kDataTypeBool,       kDataTypeText, kDataTypeInt,
+    kDataTypeBool,       kDataTypeBool, kDataTypeInt,    kDataTypeBool,       kDataTypeInt,  kDataTypeText,
+};
+
 void RegisterWindowType();
+// At shutdown, once the windows are gone.
+void ReleaseWindowClass();
 
 }  // namespace rt

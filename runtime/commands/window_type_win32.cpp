@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/commands/control_support_win32.h"
 #include "runtime/commands/window_type.h"
 #include "runtime/core/control_object.h"
 #include "runtime/core/display_scale.h"
@@ -17,12 +18,10 @@
 namespace rt {
 namespace {
 
-constexpr char kWindowClass[] = "RtProgramWindow";
 constexpr uint32_t kButtonFace = 0xFF000000;
 
-struct WindowControl : ControlObject {
+struct WindowControl : ClassControl {
   WindowUnitData data;
-  bool created = false;       // CreateWindowExA has returned the handle
   bool activated_once = false;
   HBRUSH background = nullptr;  // only for a colour of its own
 
@@ -30,10 +29,6 @@ struct WindowControl : ControlObject {
     if (background != nullptr) DeleteObject(background);
   }
 };
-
-WindowControl* ControlOf(HWND hwnd) {
-  return reinterpret_cast<WindowControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-}
 
 // Raises a window event; true when a handler answered false (a veto). The
 // window may be gone afterwards: callers look at the handle, not at the
@@ -44,7 +39,9 @@ bool Raise(uint32_t window_id, int32_t event) {
   return RaiseEvent(&e) != 0 && e.has_value != 0 && e.value == 0;
 }
 
-bool Sizable(int32_t border) { return border == 1 || border == 3 || border == 5; }
+bool Sizable(int32_t border) {
+  return border == kBorderSizable || border == kBorderSizableTool || border == kBorderSizableSunken;
+}
 
 struct Styles {
   DWORD style;
@@ -52,16 +49,16 @@ struct Styles {
 };
 
 Styles StylesFor(const WindowUnitData& d, bool owned_with_taskbar_button) {
-  const bool title = d.border_style != 0 && (!d.caption.empty() || d.control_box != 0);
+  const bool title = d.border_style != kBorderNone && (!d.caption.empty() || d.control_box != 0);
   DWORD style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (title ? WS_CAPTION : WS_POPUP);
   DWORD ex = 0;
   if (Sizable(d.border_style)) {
     style |= WS_THICKFRAME;
-  } else if (d.border_style != 0 && !title) {
+  } else if (d.border_style != kBorderNone && !title) {
     style |= WS_DLGFRAME;
   }
-  if (d.border_style == 3 || d.border_style == 4) ex |= WS_EX_TOOLWINDOW;
-  if (d.border_style == 5 || d.border_style == 6) ex |= WS_EX_CLIENTEDGE;
+  if (d.border_style == kBorderSizableTool || d.border_style == kBorderFixedTool) ex |= WS_EX_TOOLWINDOW;
+  if (d.border_style == kBorderSizableSunken || d.border_style == kBorderFixedSunken) ex |= WS_EX_CLIENTEDGE;
   if (title) {
     if (d.control_box) style |= WS_SYSMENU;
     if (d.minimise_button) style |= WS_MINIMIZEBOX;
@@ -219,13 +216,7 @@ bool SetPointerOfUnit(uint32_t window_id, HWND target) {
 }
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* c = static_cast<WindowControl*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-    c->hwnd = reinterpret_cast<uintptr_t>(hwnd);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(c));
-    return DefWindowProcA(hwnd, message, wparam, lparam);
-  }
-  WindowControl* c = ControlOf(hwnd);
+  auto* c = static_cast<WindowControl*>(ClassControlOf(hwnd, message, lparam));
   if (c == nullptr) return DefWindowProcA(hwnd, message, wparam, lparam);
   const uint32_t id = c->window_id;
 
@@ -277,40 +268,23 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
       const LRESULT hit = DefWindowProcA(hwnd, message, wparam, lparam);
       return hit == HTCLIENT && c->data.drag_by_body ? HTCAPTION : hit;
     }
-    case WM_NCDESTROY: {
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-      UnitDestroyed(c);
-      c->hwnd = 0;
-      if (c->created) delete c;  // else CreateWindowExA failed and its caller owns it
-      return DefWindowProcA(hwnd, message, wparam, lparam);
-    }
+    case WM_NCDESTROY: return DestroyClassControl(c, hwnd, message, wparam, lparam);
     default: break;
   }
   if (!IsWindow(hwnd)) return 0;
   return DefWindowProcA(hwnd, message, wparam, lparam);
 }
 
-bool EnsureClass() {
-  WNDCLASSA existing;
-  if (GetClassInfoA(GetModuleHandleA(nullptr), kWindowClass, &existing)) return true;
-  WNDCLASSA wc = {};
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-  wc.lpszClassName = kWindowClass;
-  return RegisterClassA(&wc) != 0;
-}
+// The background is painted on WM_ERASEBKGND: no brush of the class.
+constexpr ControlClass kWindowClass = {"RtProgramWindow", WindowProc, CS_DBLCLKS, kNoBackground};
 
 ControlObject* CreateWindowUnit(const CreateParams& p) {
   WindowUnitData data;
   const std::vector<uint8_t> bytes(p.type_data, p.type_data + (p.type_data != nullptr ? p.type_data_size : 0));
-  if (!ReadWindowUnitData(bytes, &data) || !EnsureClass()) return nullptr;
+  if (!ReadWindowUnitData(bytes, &data) || !EnsureControlClass(kWindowClass)) return nullptr;
   auto control = std::make_unique<WindowControl>();
   control->data = data;
-  control->window_id = p.window != nullptr ? p.window->record.id : 0;
-  control->unit_id = p.unit_id;
-  control->type_id = kTypeWindow;
+  IdentifyControl(control.get(), p, kTypeWindow);
   ResetBackground(control.get());
 
   // Without a task-bar button of its own the window hangs on the hidden owner.
@@ -326,8 +300,9 @@ ControlObject* CreateWindowUnit(const CreateParams& p) {
     x = at.x;
     y = at.y;
   }
-  HWND hwnd = CreateWindowExA(s.ex_style, kWindowClass, data.caption.c_str(), s.style, x, y, size.cx, size.cy,
-                              owner, reinterpret_cast<HMENU>(p.menu), GetModuleHandleA(nullptr), control.get());
+  HWND hwnd = CreateWindowExA(s.ex_style, kWindowClass.name, data.caption.c_str(), s.style, x, y, size.cx, size.cy,
+                              owner, reinterpret_cast<HMENU>(p.menu), GetModuleHandleA(nullptr),
+                              static_cast<ClassControl*>(control.get()));
   if (hwnd == nullptr) return nullptr;
   control->created = true;
   SetProgramIcon(hwnd);
@@ -347,7 +322,7 @@ bool SetWindowProperty(ControlObject* object, int32_t index, const RawValue& val
       SetWindowTextA(hwnd, d.caption.c_str());
       break;
     case kWindowBorderStyle:
-      d.border_style = n < 0 ? 0 : (n > 6 ? 6 : n);
+      d.border_style = n < kBorderNone ? kBorderNone : (n > kBorderFixedSunken ? kBorderFixedSunken : n);
       ApplyStyles(hwnd, d);
       break;
     case kWindowBackgroundColour:
@@ -400,15 +375,8 @@ bool GetWindowProperty(ControlObject* object, int32_t index, RawValue* value) {
   const WindowUnitData& d = c->data;
   auto bytes = [value](const std::vector<uint8_t>& b) { value->bytes.assign(b.begin(), b.end()); };
   switch (index) {
-    case kWindowCaption: {
-      // The platform's text: the user or the platform may have changed it.
-      const int length = GetWindowTextLengthA(reinterpret_cast<HWND>(c->hwnd));
-      std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
-      const int got = GetWindowTextA(reinterpret_cast<HWND>(c->hwnd), &text[0], length + 1);
-      text.resize(static_cast<size_t>(got > 0 ? got : 0));
-      value->bytes = text;
-      break;
-    }
+    // The platform's text: the user or the platform may have changed it.
+    case kWindowCaption: value->bytes = WindowText(reinterpret_cast<HWND>(c->hwnd)); break;
     case kWindowBorderStyle: value->number = d.border_style; break;
     case kWindowBackgroundColour: value->number = d.background_colour; break;
     case kWindowBackgroundPicture: bytes(d.background_picture); break;
@@ -437,24 +405,12 @@ bool GetWindowProperty(ControlObject* object, int32_t index, RawValue* value) {
   return true;
 }
 
-// Data types: 1000 whole number, 1001 colour, 1003 bool, 1005 text,
-// 1009 byte buffer.
-const int32_t kPropertyTypes[kWindowPropertyCount] = {
-    1005, 1000, 1001, 1009, 1000, 1009, 1000, 1003, 1003, 1003, 1000, 1003,
-    1009, 1003, 1003, 1003, 1005, 1000, 1003, 1003, 1000, 1003, 1000, 1005,
-};
-
-const UnitTypeOps kOps = {CreateWindowUnit, SetWindowProperty, GetWindowProperty};
-
-void* Query(int32_t operation) { return QueryOperation(kOps, operation); }
-
-const UnitTypeDescriptor kWindowType = {kTypeWindow, kTypeClass2, kPropertyTypes, kWindowPropertyCount,
-                                        Query};
+constexpr UnitTypeOps kOps = {CreateWindowUnit, SetWindowProperty, GetWindowProperty};
+constexpr UnitTypeDescriptor kType = DescribeUnitType<kOps>(kTypeWindow, kTypeClass2, kWindowPropertyTypes);
 
 }  // namespace
 
-const UnitTypeDescriptor& WindowTypeDescriptor() { return kWindowType; }
-
-void RegisterWindowType() { RegisterUnitType(&kWindowType); }
+void RegisterWindowType() { RegisterUnitType(&kType); }
+void ReleaseWindowClass() { ReleaseControlClass(kWindowClass); }
 
 }  // namespace rt

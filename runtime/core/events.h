@@ -84,6 +84,13 @@ enum CommonEvent : int32_t {
   kEventWheel = -12,
 };
 
+// Key state bits of the mouse and key events.
+constexpr int32_t kKeyStateControl = 1;
+constexpr int32_t kKeyStateShift = 2;
+constexpr int32_t kKeyStateAlt = 4;
+// The key code of a key event: the low 13 bits of the key data.
+constexpr uint32_t kKeyCodeMask = 0x1FFF;
+
 constexpr uint32_t kTagReferencePair = 0x00010003;  // passed as both payload words
 
 // The application's handler table: index i is the handler at offset 4 * i.

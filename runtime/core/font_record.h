@@ -30,6 +30,22 @@ static_assert(offsetof(FontRecord, italic) == 20, "italic");
 static_assert(offsetof(FontRecord, char_set) == 23, "charset");
 static_assert(offsetof(FontRecord, face_name) == 28, "face name");
 
+constexpr int32_t kWeightNormal = 400;
+constexpr int32_t kWeightBold = 700;  // and above: bold
+
+// The element index of a font property: one attribute, or the whole font
+// as a FontAttributes record.
+enum FontElement : int32_t {
+  kFontWhole = -1,
+  kFontAngle = 0,  // in tenths of a degree
+  kFontBold = 1,
+  kFontItalic = 2,
+  kFontStrikeOut = 3,
+  kFontUnderline = 4,
+  kFontSize = 5,  // in points
+  kFontFaceName = 6,
+};
+
 // Element -1 of a font property: angle, bold, italic, strike-out, underline,
 // size in points, face name text.
 struct FontAttributes {

@@ -132,7 +132,8 @@ void* NewPointerArray(uint32_t count) {
 
 void FreeArrayValue(uint32_t element_tag, void* block) {
   if (block == nullptr) return;
-  const uint32_t kind = element_tag & ~0x20000000u;
+  constexpr uint32_t kIgnoredTagBit = 0x20000000u;  // bit 29: no part of the kind
+  const uint32_t kind = element_tag & ~kIgnoredTagBit;
   if (kind == kTagText || kind == kTagBuffer) {
     void** elements = static_cast<void**>(ArrayElements(block));
     const uint32_t n = ArrayElementCount(block);

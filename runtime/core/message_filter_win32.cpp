@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/core/codepage936.h"
 #include "runtime/core/control_object.h"
 #include "runtime/core/events.h"
 #include "runtime/core/message_filter.h"
@@ -49,18 +50,18 @@ void RaiseEventZero(uint32_t window_id, uint32_t control_id) {
 
 int32_t KeyState() {
   int32_t state = 0;
-  if (GetKeyState(VK_CONTROL) < 0) state |= 1;
-  if (GetKeyState(VK_SHIFT) < 0) state |= 2;
-  if (GetKeyState(VK_MENU) < 0) state |= 4;
+  if (GetKeyState(VK_CONTROL) < 0) state |= kKeyStateControl;
+  if (GetKeyState(VK_SHIFT) < 0) state |= kKeyStateShift;
+  if (GetKeyState(VK_MENU) < 0) state |= kKeyStateAlt;
   return state;
 }
 
 // Key state of a mouse message: its own control and shift bits, alt from the keyboard.
 int32_t MouseKeyState(WPARAM wparam) {
   int32_t state = 0;
-  if (wparam & MK_CONTROL) state |= 1;
-  if (wparam & MK_SHIFT) state |= 2;
-  if (GetKeyState(VK_MENU) < 0) state |= 4;
+  if (wparam & MK_CONTROL) state |= kKeyStateControl;
+  if (wparam & MK_SHIFT) state |= kKeyStateShift;
+  if (GetKeyState(VK_MENU) < 0) state |= kKeyStateAlt;
   return state;
 }
 
@@ -164,7 +165,7 @@ void OpenHelp(Window& window, HWND own) {
 bool HasMnemonic(const std::string& caption, char key) {
   for (size_t i = 0; i < caption.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(caption[i]);
-    if (c >= 0x81 && c <= 0xFE && i + 1 < caption.size()) {
+    if (IsLeadByte936(c) && i + 1 < caption.size()) {
       ++i;
       continue;
     }
@@ -280,7 +281,7 @@ bool RaiseCommonEvent(Window& window, MSG* msg, bool* handler_ran) {
     case kEventKeyDown:
     case kEventKeyUp:
       e.count = 2;
-      e.args[0] = static_cast<EventWord>(msg->wParam & 0x1FFF);
+      e.args[0] = static_cast<EventWord>(msg->wParam & kKeyCodeMask);
       e.args[1] = static_cast<EventWord>(KeyState());
       break;
     case kEventCharacter:

@@ -118,7 +118,7 @@ int64_t ReadProperty(uint32_t window_id, uint32_t control_id, int32_t property, 
     const UnitTypeDescriptor* type = FindUnitType(unit.type_id);
     RawValue raw;
     if (!GetTypeProperty(type, unit.live, property - kFirstTypeProperty, &raw)) return 0;
-    return ConvertPropertyRead(PropertyDataType(*type, property - kFirstTypeProperty), element, raw,
+    return ConvertPropertyRead(DataTypeOfProperty(*type, property - kFirstTypeProperty), element, raw,
                                platform::ScreenDpi());
   }
 
@@ -164,9 +164,9 @@ void WriteProperty(uint32_t window_id, uint32_t control_id, int32_t property, in
     const UnitTypeDescriptor* type = FindUnitType(unit.type_id);
     if (type == nullptr || type->query == nullptr) return;
     const int32_t index = property - kFirstTypeProperty;
-    const int32_t data_type = PropertyDataType(*type, index);
+    const PropertyDataType data_type = DataTypeOfProperty(*type, index);
     FontRecord current{};
-    if (data_type == kDataTypeFont && element != -1) {
+    if (data_type == kDataTypeFont && element != kFontWhole) {
       RawValue raw;
       if (GetTypeProperty(type, unit.live, index, &raw) && raw.bytes.size() == sizeof current) {
         std::memcpy(&current, raw.bytes.data(), sizeof current);

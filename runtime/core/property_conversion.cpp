@@ -12,11 +12,31 @@ struct PointerCode {
   int32_t caller;
   int32_t stored;
 };
-// Application codes 1..16 name the system cursors by their resource ids.
+// The system cursors by their resource ids (IDC_ARROW and the rest).
+enum SystemCursor : int32_t {
+  kCursorArrow = 32512,
+  kCursorIBeam = 32513,
+  kCursorWait = 32514,
+  kCursorCross = 32515,
+  kCursorUpArrow = 32516,
+  kCursorSize = 32640,
+  kCursorIcon = 32641,
+  kCursorSizeNwse = 32642,
+  kCursorSizeNesw = 32643,
+  kCursorSizeWe = 32644,
+  kCursorSizeNs = 32645,
+  kCursorSizeAll = 32646,
+  kCursorNo = 32648,
+  kCursorHand = 32649,
+  kCursorAppStarting = 32650,
+  kCursorHelp = 32651,
+};
+// Application codes 1..16 name the system cursors.
 constexpr PointerCode kPointerCodes[] = {
-    {1, 32512},  {2, 32515},  {3, 32513},  {4, 32641},  {5, 32640},  {6, 32643},
-    {7, 32645},  {8, 32642},  {9, 32644},  {10, 32516}, {11, 32514}, {12, 32648},
-    {13, 32650}, {14, 32651}, {15, 32646}, {16, 32649},
+    {1, kCursorArrow},        {2, kCursorCross},        {3, kCursorIBeam},        {4, kCursorIcon},
+    {5, kCursorSize},         {6, kCursorSizeNesw},     {7, kCursorSizeNs},       {8, kCursorSizeNwse},
+    {9, kCursorSizeWe},       {10, kCursorUpArrow},     {11, kCursorWait},        {12, kCursorNo},
+    {13, kCursorAppStarting}, {14, kCursorHelp},        {15, kCursorSizeAll},     {16, kCursorHand},
 };
 
 int32_t MulDivRounded(int32_t a, int32_t b, int32_t c) {
@@ -26,11 +46,14 @@ int32_t MulDivRounded(int32_t a, int32_t b, int32_t c) {
   return static_cast<int32_t>((product >= 0 ? product + half : product - half) / c);
 }
 
+constexpr int32_t kPointsPerInch = 72;
+constexpr int32_t kFullTurn = 3600;  // tenths of a degree
+
 int32_t PointsFromHeight(int32_t height, int32_t dpi) {
-  return MulDivRounded(height < 0 ? -height : height, 72, dpi);
+  return MulDivRounded(height < 0 ? -height : height, kPointsPerInch, dpi);
 }
 
-int32_t HeightFromPoints(int32_t points, int32_t dpi) { return -MulDivRounded(points, dpi, 72); }
+int32_t HeightFromPoints(int32_t points, int32_t dpi) { return -MulDivRounded(points, dpi, kPointsPerInch); }
 
 std::string BufferBytes(intptr_t low) {
   const void* buffer = reinterpret_cast<const void*>(low);
@@ -60,8 +83,8 @@ void SetFaceName(FontRecord& font, const char* face, size_t longest) {
 }
 
 int32_t NormalisedAngle(int32_t angle) {
-  int32_t a = angle % 3600;
-  return a < 0 ? a + 3600 : a;
+  int32_t a = angle % kFullTurn;
+  return a < 0 ? a + kFullTurn : a;
 }
 
 RawValue FontBytes(const FontRecord& font) {
@@ -75,17 +98,17 @@ int64_t ReadFont(int32_t element, const RawValue& raw, int32_t dpi) {
   std::memcpy(&font, raw.bytes.data(), raw.bytes.size() < sizeof font ? raw.bytes.size() : sizeof font);
   font.face_name[31] = '\0';
   switch (element) {
-    case 0: return font.escapement;
-    case 1: return font.weight >= 700 ? 1 : 0;
-    case 2: return font.italic ? 1 : 0;
-    case 3: return font.strike_out ? 1 : 0;
-    case 4: return font.underline ? 1 : 0;
-    case 5: return PointsFromHeight(font.height, dpi);
-    case 6: return reinterpret_cast<intptr_t>(NewText(font.face_name));
-    case -1: {
+    case kFontAngle: return font.escapement;
+    case kFontBold: return font.weight >= kWeightBold ? 1 : 0;
+    case kFontItalic: return font.italic ? 1 : 0;
+    case kFontStrikeOut: return font.strike_out ? 1 : 0;
+    case kFontUnderline: return font.underline ? 1 : 0;
+    case kFontSize: return PointsFromHeight(font.height, dpi);
+    case kFontFaceName: return reinterpret_cast<intptr_t>(NewText(font.face_name));
+    case kFontWhole: {
       auto* record = static_cast<FontAttributes*>(AllocateMemory(sizeof(FontAttributes)));
       record->angle = font.escapement;
-      record->bold = font.weight >= 700 ? 1 : 0;
+      record->bold = font.weight >= kWeightBold ? 1 : 0;
       record->italic = font.italic ? 1 : 0;
       record->strike_out = font.strike_out ? 1 : 0;
       record->underline = font.underline ? 1 : 0;
@@ -98,13 +121,13 @@ int64_t ReadFont(int32_t element, const RawValue& raw, int32_t dpi) {
 }
 
 RawValue WriteFont(int32_t element, intptr_t low, const FontRecord& current, int32_t dpi) {
-  if (element == -1) {
+  if (element == kFontWhole) {
     // A whole record makes a font of its own: every other attribute is zero.
     FontRecord font{};
     const auto* record = reinterpret_cast<const FontAttributes*>(low);
     if (record != nullptr) {
       font.escapement = font.orientation = NormalisedAngle(record->angle);
-      font.weight = record->bold ? 700 : 0;
+      font.weight = record->bold ? kWeightBold : 0;
       font.italic = record->italic ? 1 : 0;
       font.strike_out = record->strike_out ? 1 : 0;
       font.underline = record->underline ? 1 : 0;
@@ -116,28 +139,43 @@ RawValue WriteFont(int32_t element, intptr_t low, const FontRecord& current, int
   FontRecord font = current;
   const int32_t value = static_cast<int32_t>(low);
   switch (element) {
-    case 0: font.escapement = font.orientation = NormalisedAngle(value); break;
-    case 1: font.weight = value ? 700 : 400; break;
-    case 2: font.italic = value ? 1 : 0; break;
-    case 3: font.strike_out = value ? 1 : 0; break;
-    case 4: font.underline = value ? 1 : 0; break;
-    case 5: font.height = HeightFromPoints(value, dpi); break;
-    case 6: SetFaceName(font, reinterpret_cast<const char*>(low), 31); break;
+    case kFontAngle: font.escapement = font.orientation = NormalisedAngle(value); break;
+    case kFontBold: font.weight = value ? kWeightBold : kWeightNormal; break;
+    case kFontItalic: font.italic = value ? 1 : 0; break;
+    case kFontStrikeOut: font.strike_out = value ? 1 : 0; break;
+    case kFontUnderline: font.underline = value ? 1 : 0; break;
+    case kFontSize: font.height = HeightFromPoints(value, dpi); break;
+    case kFontFaceName: SetFaceName(font, reinterpret_cast<const char*>(low), 31); break;
     default: break;
   }
   return FontBytes(font);
 }
 
-bool IsPlainNumber(int32_t data_type) {
+bool IsPlainNumber(PropertyDataType data_type) {
   switch (data_type) {
-    case 1000: case 1001: case 1006: case 1014: case 1015: case 1017: return true;
+    case kDataTypeInt:
+    case kDataTypeColour:
+    case kDataTypeNonNegativeInt:
+    case kDataTypeInt1014:
+    case kDataTypeInt1015:
+    case kDataTypeInt1017: return true;
     default: return false;
   }
 }
 
-bool IsByteData(int32_t data_type) {
+bool IsWideNumber(PropertyDataType data_type) {
+  return data_type == kDataType64Bit1002 || data_type == kDataType64Bit1004;
+}
+
+// Bytes handed over as a byte buffer; a mouse pointer's too.
+bool IsByteData(PropertyDataType data_type) {
   switch (data_type) {
-    case 1009: case 1010: case 1012: case 1023: case 1024: return true;
+    case kDataTypeByteBuffer:
+    case kDataTypeBytes1010:
+    case kDataTypeBytes1012:
+    case kDataTypeBytes1023:
+    case kDataTypeBytes1024:
+    case kDataTypeMousePointer: return true;
     default: return false;
   }
 }
@@ -158,12 +196,12 @@ int32_t PointerCodeForStore(int32_t caller) {
   return caller;
 }
 
-int64_t ConvertPropertyRead(int32_t data_type, int32_t element, const RawValue& raw, int32_t dpi) {
+int64_t ConvertPropertyRead(PropertyDataType data_type, int32_t element, const RawValue& raw, int32_t dpi) {
   if (IsPlainNumber(data_type)) return static_cast<int32_t>(raw.number);
-  if (data_type == 1002 || data_type == 1004) return raw.number;
-  if (data_type == 1003) return raw.number == 1 ? 1 : 0;
+  if (IsWideNumber(data_type)) return raw.number;
+  if (data_type == kDataTypeBool) return raw.number == 1 ? 1 : 0;
   if (data_type == kDataTypeFont) return ReadFont(element, raw, dpi);
-  if (IsByteData(data_type) || data_type == kDataTypeMousePointer) {
+  if (IsByteData(data_type)) {
     std::string bytes = raw.bytes;
     if (data_type == kDataTypeMousePointer) TranslateFirstWord(bytes, PointerCodeForCaller);
     return reinterpret_cast<intptr_t>(
@@ -172,20 +210,20 @@ int64_t ConvertPropertyRead(int32_t data_type, int32_t element, const RawValue& 
   return reinterpret_cast<intptr_t>(NewTextN(raw.bytes.data(), static_cast<int32_t>(raw.bytes.size())));
 }
 
-RawValue ConvertPropertyWrite(int32_t data_type, int32_t element, intptr_t low, int32_t high,
+RawValue ConvertPropertyWrite(PropertyDataType data_type, int32_t element, intptr_t low, int32_t high,
                               const FontRecord& current, int32_t dpi) {
   RawValue raw;
   const int32_t low_word = static_cast<int32_t>(low);
   if (IsPlainNumber(data_type)) {
-    raw.number = (data_type == 1006 && low_word < 0) ? 0 : low_word;
-  } else if (data_type == 1002 || data_type == 1004) {
+    raw.number = (data_type == kDataTypeNonNegativeInt && low_word < 0) ? 0 : low_word;
+  } else if (IsWideNumber(data_type)) {
     raw.number = static_cast<int64_t>(static_cast<uint64_t>(static_cast<uint32_t>(low_word)) |
                                       (static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32));
-  } else if (data_type == 1003) {
+  } else if (data_type == kDataTypeBool) {
     raw.number = low_word != 0 ? 1 : 0;
   } else if (data_type == kDataTypeFont) {
     raw = WriteFont(element, low, current, dpi);
-  } else if (IsByteData(data_type) || data_type == kDataTypeMousePointer) {
+  } else if (IsByteData(data_type)) {
     raw.bytes = BufferBytes(low);
     if (data_type == kDataTypeMousePointer) TranslateFirstWord(raw.bytes, PointerCodeForStore);
   } else {

@@ -6,19 +6,17 @@
 #include <cstdint>
 
 #include "runtime/core/font_record.h"
+#include "runtime/core/property_data_type.h"
 #include "runtime/core/unit_types.h"
 
 namespace rt {
 
-constexpr int32_t kDataTypeMousePointer = 1011;
-constexpr int32_t kDataTypeFont = 1013;
-
 // What a reader gets; `dpi` converts a font's height to points.
-int64_t ConvertPropertyRead(int32_t data_type, int32_t element, const RawValue& raw, int32_t dpi);
+int64_t ConvertPropertyRead(PropertyDataType data_type, int32_t element, const RawValue& raw, int32_t dpi);
 
 // What the type is given. For fonts written by element, `current` is the
 // control's font (or the default interface font).
-RawValue ConvertPropertyWrite(int32_t data_type, int32_t element, intptr_t low, int32_t high,
+RawValue ConvertPropertyWrite(PropertyDataType data_type, int32_t element, intptr_t low, int32_t high,
                               const FontRecord& current, int32_t dpi);
 
 // Mouse pointer codes: stored system cursor ids against the small numbers

@@ -105,8 +105,8 @@ intptr_t RuntimeRequest(int32_t code, intptr_t a1, intptr_t a2) {
     case kReqInterfaceVersion: return kInterfaceVersion;
     case kReqCopyPath: {
       std::string text;
-      if (a1 == 1 || a1 == 2001) text = state.program_directory + "\\";
-      if (a1 == 2002) text = state.program_file_name;
+      if (a1 == kCopyProgramFolder || a1 == kCopyProgramFolder2001) text = state.program_directory + "\\";
+      if (a1 == kCopyProgramFile) text = state.program_file_name;
       CopyToCallerBuffer(As<char>(a2), text);
       return 0;
     }

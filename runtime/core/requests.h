@@ -69,6 +69,14 @@ enum RequestCode : int32_t {
 
 constexpr int32_t kInterfaceVersion = 0x00070005;
 
+// What request kReqCopyPath copies, by its first argument; any other copies
+// the empty text.
+enum CopyPathSelector : int32_t {
+  kCopyProgramFolder = 1,         // the program directory followed by "\"
+  kCopyProgramFolder2001 = 2001,  // the same
+  kCopyProgramFile = 2002,        // the program file name
+};
+
 // Record of request 1012: (window handle, routine, argument).
 using IdleRoutineRecord = RuntimeState::IdleRoutine;
 

@@ -43,7 +43,7 @@ HWND CreateHiddenOwner() {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = HiddenOwnerProc;
     wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.lpszClassName = kHiddenOwnerClass;
     RegisterClassA(&wc);
   }

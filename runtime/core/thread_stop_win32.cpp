@@ -42,6 +42,10 @@ constexpr DWORD kStoppedExitCode = 0xFFFFFFFFu;
 // goes to ending a thread that reached none.
 constexpr DWORD kSafePointWaitMs = 900;
 constexpr DWORD kBoxPollMs = 15;
+constexpr char kDialogClass[] = "#32770";  // the class of a message box
+// After a worker is terminated, how long its end is waited for before the
+// handles it held are left as they are.
+constexpr DWORD kTerminatedEndWaitMs = 1000;
 
 WorkerControl* CurrentWorker() {
   const uint32_t slot = Runtime().worker_slot.load(std::memory_order_acquire);
@@ -94,7 +98,7 @@ void ReapEndedWorkers(RuntimeState& state) {
 BOOL CALLBACK CloseOneBox(HWND window, LPARAM) {
   char name[16] = {};
   GetClassNameA(window, name, sizeof name);
-  if (std::strcmp(name, "#32770") == 0) {
+  if (std::strcmp(name, kDialogClass) == 0) {
     // Whichever answer the box knows closes it; the other arrives after
     // the box is gone and is dropped.
     PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
@@ -305,7 +309,7 @@ bool StopThread(uintptr_t handle) {
     // nothing): it is ended where it stands, as for any other thread, and
     // what it held is closed for it.
     answer = TerminateThread(control->thread, kStoppedExitCode) != 0;
-    if (WaitForSingleObject(control->thread, 1000) == WAIT_OBJECT_0) CloseHeldHandles(control);
+    if (WaitForSingleObject(control->thread, kTerminatedEndWaitMs) == WAIT_OBJECT_0) CloseHeldHandles(control);
   }
   std::lock_guard<std::mutex> lock(state.workers_lock);
   --control->stoppers;

@@ -4,8 +4,8 @@
 
 namespace rt {
 
-int32_t PropertyDataType(const UnitTypeDescriptor& type, int32_t index) {
-  if (index < 0 || index >= type.property_count || type.property_types == nullptr) return 0;
+PropertyDataType DataTypeOfProperty(const UnitTypeDescriptor& type, int32_t index) {
+  if (index < 0 || index >= type.property_count || type.property_types == nullptr) return kDataTypeNone;
   return type.property_types[index];
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "runtime/core/control_object.h"
+#include "runtime/core/property_data_type.h"
 
 namespace rt {
 
@@ -93,13 +94,22 @@ void* QueryOperation(const UnitTypeOps& ops, int32_t operation);
 struct UnitTypeDescriptor {
   uint32_t type_id;
   uint32_t flags;
-  const int32_t* property_types;  // data type (1000..1024) of each type property
+  const PropertyDataType* property_types;  // of each type property
   int32_t property_count;
   void* (*query)(int32_t operation);
 };
 
-// Data type of type property `index`, or 0 when the type has no such property.
-int32_t PropertyDataType(const UnitTypeDescriptor& type, int32_t index);
+// The descriptor of a unit type whose query answers from `Ops`, with the
+// data type of each of its properties.
+template <const UnitTypeOps& Ops, int32_t Count>
+constexpr UnitTypeDescriptor DescribeUnitType(uint32_t type_id, uint32_t flags,
+                                              const PropertyDataType (&property_types)[Count]) {
+  return {type_id, flags, property_types, Count, [](int32_t operation) { return QueryOperation(Ops, operation); }};
+}
+
+// Data type of type property `index`; kDataTypeNone when the type has no
+// such property.
+PropertyDataType DataTypeOfProperty(const UnitTypeDescriptor& type, int32_t index);
 
 void RegisterUnitType(const UnitTypeDescriptor* type);
 const UnitTypeDescriptor* FindUnitType(uint32_t type_id);

@@ -119,6 +119,19 @@ static_assert(sizeof(uintptr_t) <= 8, "a pointer fits the payload");
 // The one shape of every command. The caller zeroes *result first.
 using CommandFn = void (*)(ArgValue* result, int32_t argc, ArgValue* args);
 
+// A command's result. Only the payload is written: the caller knows the
+// kind, and the record keeps the tag its call gate zeroed.
+inline void SetInt(ArgValue* result, int32_t value) { std::memcpy(result->payload, &value, 4); }
+inline void SetBool(ArgValue* result, bool value) { SetInt(result, value ? 1 : 0); }
+inline void SetInt64(ArgValue* result, int64_t value) { std::memcpy(result->payload, &value, 8); }
+inline void SetDouble(ArgValue* result, double value) { std::memcpy(result->payload, &value, 8); }
+inline void SetAddress(ArgValue* result, const void* address) {
+  const uintptr_t a = reinterpret_cast<uintptr_t>(address);
+  std::memcpy(result->payload, &a, sizeof a);
+}
+// A text that the caller then owns; null is the empty text.
+inline void SetText(ArgValue* result, const char* text) { SetAddress(result, text); }
+
 // The two call gates: zero a result record, call, hand the record back.
 ArgValue CallCoreCommand(CommandFn command, int32_t argc, ArgValue* args);
 ArgValue CallLibraryCommand(CommandFn command, int32_t argc, ArgValue* args);

@@ -21,7 +21,7 @@ void RefreshMousePointer() {}
 void DefaultInterfaceFont(FontRecord* font) {
   std::memset(font, 0, sizeof *font);
   font->height = -12;
-  font->weight = 400;
+  font->weight = kWeightNormal;
   std::strcpy(font->face_name, kFallbackFaceName);
 }
 

@@ -38,6 +38,17 @@ enum WindowTypeProperty : int32_t {
   kWindowPropertyCount = 24,
 };
 
+// Values of kWindowBorderStyle.
+enum WindowBorder : int32_t {
+  kBorderNone = 0,  // no title bar
+  kBorderSizable = 1,
+  kBorderFixed = 2,
+  kBorderSizableTool = 3,
+  kBorderFixedTool = 4,
+  kBorderSizableSunken = 5,  // with a sunken client edge
+  kBorderFixedSunken = 6,
+};
+
 // Values of kWindowStartPosition.
 constexpr int32_t kStartNormal = 0;
 constexpr int32_t kStartCentred = 1;

@@ -24,7 +24,7 @@ enum HandlerIndex {
 };
 
 std::vector<uint8_t> Embedded() {
-  return std::vector<uint8_t>(kWindowTemplate, kWindowTemplate + kWindowTemplateSize);
+  return std::vector<uint8_t>(res::kWindowTemplate, res::kWindowTemplate + res::kWindowTemplateSize);
 }
 
 std::vector<WindowRecord> ReadEmbedded() {

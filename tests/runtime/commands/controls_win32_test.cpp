@@ -103,7 +103,7 @@ UnitRecord* UnitIn(std::vector<WindowRecord>& windows, uint32_t window, uint32_t
 // The program's template with the test's extra bindings.
 std::vector<WindowRecord> ProgramWindows() {
   std::vector<WindowRecord> windows;
-  ReadWindowTemplate(kWindowTemplate, kWindowTemplateSize, &windows);
+  ReadWindowTemplate(res::kWindowTemplate, res::kWindowTemplateSize, &windows);
   if (UnitRecord* rate = UnitIn(windows, kMain, kRateBox)) {
     rate->events.push_back(test_support::Bind(kEditContentChanged, kSlotRateChanged));
     rate->events.push_back(test_support::Bind(-8, kSlotRateLostFocus));

@@ -281,6 +281,26 @@ TEST_F(ShellExecutionTest, TheWaitingStartReportsEndedNotStartedAndTimedOut) {
   EXPECT_EQ(1, running);
 }
 
+// The answers of WaitForPrograms besides an index, with the platform's own
+// objects: an event that is never set, and waits that cannot be made.
+TEST(WaitForProgramsTest, AnswersTimedOutOrFailedWhenNoProgramEnds) {
+  const HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_NE(nullptr, event);
+  int32_t handles[64];
+  for (int32_t& h : handles) h = static_cast<int32_t>(reinterpret_cast<intptr_t>(event));
+  auto wait = [](int32_t count, const int32_t* list) {
+    ArgValue args[3] = {ArgValue::Int(count), ArgValue::Address(list, kTagInt), ArgValue::Int(0)};
+    return CallLibraryCommand(WaitForPrograms, 3, args).AsInt();
+  };
+  EXPECT_EQ(kProgramsWaitTimedOut, wait(63, handles)) << "63 handles, none signalled";
+  EXPECT_EQ(kProgramsWaitFailed, wait(64, handles)) << "more than 63";
+  EXPECT_EQ(kProgramsWaitFailed, wait(0, handles)) << "no handles";
+  EXPECT_EQ(kProgramsWaitFailed, wait(1, nullptr)) << "no handle array";
+  SetEvent(event);
+  EXPECT_EQ(0, wait(63, handles));
+  CloseHandle(event);
+}
+
 struct WaitingWorker {
   std::string exe;
   std::atomic<bool> returned{false};

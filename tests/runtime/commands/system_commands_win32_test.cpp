@@ -20,7 +20,7 @@
 #include "tests/support/runtime_fixture.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
-#include "tools/program_driver/program_driver.h"
+#include "tests/support/program_driver.h"
 
 namespace rt {
 namespace {

@@ -37,7 +37,8 @@ void Reset() {
   g_seen.box_returned = false;
 }
 
-ArgValue Subroutine(LPTHREAD_START_ROUTINE routine) {
+// The workers below are declared with the convention StartThread runs them by.
+ArgValue Subroutine(WorkerRoutine routine) {
   return ArgValue::Address(reinterpret_cast<const void*>(routine), kTagSubroutine);
 }
 ArgValue VariableRef(int32_t* variable) { return ArgValue::Address(variable, kTagInt); }
@@ -67,7 +68,7 @@ bool WaitUntil(F done, DWORD ms = 5000) {
   return true;
 }
 
-DWORD WINAPI RecordParameter(LPVOID parameter) {
+uint32_t RT_THREAD_ROUTINE RecordParameter(void* parameter) {
   g_seen.parameter = reinterpret_cast<uintptr_t>(parameter);
   while (!g_seen.proceed) Sleep(1);
   return static_cast<DWORD>(reinterpret_cast<uintptr_t>(parameter)) * 2;
@@ -75,7 +76,7 @@ DWORD WINAPI RecordParameter(LPVOID parameter) {
 
 // A text command through the core gate, its result freed: allocation and
 // release in a tight loop, with a safe point in every round.
-DWORD WINAPI AllocateInALoop(LPVOID) {
+uint32_t RT_THREAD_ROUTINE AllocateInALoop(void*) {
   for (;;) {
     ArgValue args[2] = {ArgValue::Text("abcdefghijklmnopqrstuvwxyz"), ArgValue::Int(13)};
     ArgValue left = CallCoreCommand(LeftOfText, 2, args);
@@ -93,7 +94,7 @@ void PauseCommand(ArgValue*, int32_t, ArgValue* args) {
   PauseOrStop(args[0].AsInt());
 }
 
-DWORD WINAPI PauseOneMinute(LPVOID) {
+uint32_t RT_THREAD_ROUTINE PauseOneMinute(void*) {
   ArgValue ms = ArgValue::Int(60000);
   CallLibraryCommand(PauseCommand, 1, &ms);
   g_seen.after = true;
@@ -107,7 +108,7 @@ void BoxCommand(ArgValue* result, int32_t, ArgValue* args) {
 }
 
 // Calls commands until told to go on, then shows a message box.
-DWORD WINAPI BoxWhenTold(LPVOID) {
+uint32_t RT_THREAD_ROUTINE BoxWhenTold(void*) {
   ArgValue args[2] = {ArgValue::Text("abc"), ArgValue::Int(1)};
   while (!g_seen.proceed) {
     FreeMemory(const_cast<char*>(CallCoreCommand(LeftOfText, 2, args).AsText()));
@@ -119,14 +120,14 @@ DWORD WINAPI BoxWhenTold(LPVOID) {
   return 0;
 }
 
-DWORD WINAPI ShowBox(LPVOID style) {
+uint32_t RT_THREAD_ROUTINE ShowBox(void* style) {
   ArgValue arg = ArgValue::Int(static_cast<int32_t>(reinterpret_cast<uintptr_t>(style)));
   CallLibraryCommand(BoxCommand, 1, &arg);
   g_seen.after = true;
   return 0;
 }
 
-DWORD WINAPI SpinWithoutSafePoint(LPVOID) {
+uint32_t RT_THREAD_ROUTINE SpinWithoutSafePoint(void*) {
   g_seen.ready = true;
   for (;;) g_seen.steps.fetch_add(1, std::memory_order_relaxed);
 }
@@ -135,7 +136,7 @@ DWORD WINAPI SpinWithoutSafePoint(LPVOID) {
 // cut off (as a program start is) for longer than a stop waits for a safe
 // point, then calls commands.
 std::atomic<HANDLE> g_held{nullptr};
-DWORD WINAPI HoldThenDefer(LPVOID) {
+uint32_t RT_THREAD_ROUTINE HoldThenDefer(void*) {
   const HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   HoldWorkerHandle(reinterpret_cast<uintptr_t>(event), HeldHandleKind::kKernelObject);
   g_held = event;
@@ -152,7 +153,7 @@ DWORD WINAPI HoldThenDefer(LPVOID) {
   }
 }
 
-DWORD WINAPI SearchForever(LPVOID folder) {
+uint32_t RT_THREAD_ROUTINE SearchForever(void* folder) {
   const std::string pattern = static_cast<const char*>(folder) + std::string("\\*");
   uintptr_t search = 0;
   for (;;) {
@@ -165,7 +166,7 @@ DWORD WINAPI SearchForever(LPVOID folder) {
 
 // No safe point lies between the mark and the wait: a stop from here on
 // has to cut the wait short.
-DWORD WINAPI WaitForNeverSignalled(LPVOID event) {
+uint32_t RT_THREAD_ROUTINE WaitForNeverSignalled(void* event) {
   g_seen.ready = true;
   const WaitOutcome outcome = WaitForObjectOrStop(reinterpret_cast<uintptr_t>(event), INFINITE);
   if (outcome == WaitOutcome::kStopRequested) ThreadSafePoint();
@@ -174,14 +175,14 @@ DWORD WINAPI WaitForNeverSignalled(LPVOID event) {
 }
 
 std::atomic<int32_t> g_own_handle{0};
-DWORD WINAPI KillItself(LPVOID) {
+uint32_t RT_THREAD_ROUTINE KillItself(void*) {
   while (g_own_handle == 0) Sleep(1);
   Kill(g_own_handle);
   g_seen.after = true;
   return 0;
 }
 
-DWORD WINAPI ReturnSeven(LPVOID) { return 7; }
+uint32_t RT_THREAD_ROUTINE ReturnSeven(void*) { return 7; }
 
 DWORD WINAPI SleepLong(LPVOID) {
   Sleep(60000);
@@ -222,7 +223,7 @@ int HandlesNaming(DWORD thread) {
 }
 
 std::atomic<DWORD> g_worker_id{0};
-DWORD WINAPI RecordIdAndParameter(LPVOID parameter) {
+uint32_t RT_THREAD_ROUTINE RecordIdAndParameter(void* parameter) {
   g_worker_id = GetCurrentThreadId();
   return RecordParameter(parameter);
 }

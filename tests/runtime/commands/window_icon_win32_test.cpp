@@ -60,7 +60,7 @@ TEST(WindowIconTest, BothWindowsOfTheTemplateShowTheProgramsIcon) {
   ASSERT_NE(icons.large(), icons.small_icon());
 
   std::vector<WindowRecord> windows;
-  ASSERT_TRUE(ReadWindowTemplate(kWindowTemplate, kWindowTemplateSize, &windows));
+  ASSERT_TRUE(ReadWindowTemplate(res::kWindowTemplate, res::kWindowTemplateSize, &windows));
   for (WindowRecord& w : windows) w.units.resize(1);  // each window's own unit only
   const std::vector<HandlerFn> handlers(64, Ignore);
   {

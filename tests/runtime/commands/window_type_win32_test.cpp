@@ -58,7 +58,7 @@ DWORD ExStyle(HWND hwnd) { return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_EX
 // own unit (the control types are not part of this test).
 std::vector<WindowRecord> EmbeddedOwnUnits() {
   std::vector<WindowRecord> windows;
-  if (!ReadWindowTemplate(kWindowTemplate, kWindowTemplateSize, &windows)) return {};
+  if (!ReadWindowTemplate(res::kWindowTemplate, res::kWindowTemplateSize, &windows)) return {};
   for (WindowRecord& w : windows) w.units.resize(1);
   return windows;
 }

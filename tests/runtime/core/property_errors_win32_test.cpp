@@ -22,7 +22,7 @@ constexpr uint32_t kPathBox = 0x1601001C;
 
 void LoadRegistry() {
   SetHandlerTable(kTenHandlers, 10);
-  ReadTemplateIntoRegistry(kWindowTemplate, kWindowTemplateSize);
+  ReadTemplateIntoRegistry(res::kWindowTemplate, res::kWindowTemplateSize);
 }
 
 CHILD_SCENARIO(ReadTypePropertyUnloaded) {
@@ -43,7 +43,7 @@ CHILD_SCENARIO(LiveControlOfUnloadedWindow) {
 }
 CHILD_SCENARIO(MalformedTemplate) {
   SetHandlerTable(kTenHandlers, 10);
-  ReadTemplateIntoRegistry(kWindowTemplate, kWindowTemplateSize - 1);
+  ReadTemplateIntoRegistry(res::kWindowTemplate, res::kWindowTemplateSize - 1);
 }
 
 // The box of a report with code 0, the message and the location lines.

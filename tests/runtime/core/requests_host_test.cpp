@@ -22,7 +22,7 @@ class RequestsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     SetHandlerTable(kTenHandlers, 10);
-    ReadTemplateIntoRegistry(kWindowTemplate, kWindowTemplateSize);
+    ReadTemplateIntoRegistry(res::kWindowTemplate, res::kWindowTemplateSize);
     Runtime().program_directory = "E:\\Tools\\vc";
     Runtime().program_file_name = "sonoteca.exe";
     Runtime().program_words[0] = 3;
@@ -171,7 +171,7 @@ TEST(TemplateLoadDeathTest, AMalformedTemplateEndsTheProgram) {
   EXPECT_EXIT(
       {
         SetHandlerTable(kTenHandlers, 2);
-        ReadTemplateIntoRegistry(kWindowTemplate, kWindowTemplateSize);
+        ReadTemplateIntoRegistry(res::kWindowTemplate, res::kWindowTemplateSize);
       },
       ::testing::ExitedWithCode(255), "载入窗口模板数据段出错!");
 }

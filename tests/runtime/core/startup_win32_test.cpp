@@ -70,7 +70,7 @@ const HandlerFn kStampHandlers[] = {StampCreated, nullptr};
 // standard controls), with event 0 bound to handler 0.
 std::vector<uint8_t> MainWindowOnly() {
   std::vector<WindowRecord> windows;
-  ReadWindowTemplate(kWindowTemplate, kWindowTemplateSize, &windows);
+  ReadWindowTemplate(res::kWindowTemplate, res::kWindowTemplateSize, &windows);
   windows.resize(1);
   windows[0].units.resize(1);
   windows[0].units[0].events = {test_support::Bind(0, 0)};
@@ -175,6 +175,29 @@ CHILD_SCENARIO(StampCreatedEvent) {
   RunApplication(StampEntry);
 }
 
+bool IgnoreEvent(const EventWord*, int32_t, int64_t*) { return false; }
+const HandlerFn kQuietHandlers[] = {IgnoreEvent, nullptr};
+
+bool ClassRegistered(const char* name) {
+  WNDCLASSA info;
+  return GetClassInfoA(GetModuleHandleA(nullptr), name, &info) != FALSE;
+}
+
+// The class of the program's windows is registered for the first window
+// and unregistered by the shutdown, once the windows are gone.
+CHILD_SCENARIO(WindowClassAcrossShutdown) {
+  g_marker = argument;
+  g_template = MainWindowOnly();
+  g_info = Info(kQuietHandlers, g_template);
+  InitialiseRuntime(g_info);
+  Append(ClassRegistered("RtProgramWindow") ? "registered at start" : "none at start");
+  LoadStartWindow(kMain);
+  Append(ClassRegistered("RtProgramWindow") ? "registered with a window" : "none with a window");
+  ShutDown();
+  Append(ClassRegistered("RtProgramWindow") ? "registered after shutdown" : "none after shutdown");
+  ExitProgram(0);
+}
+
 class StartupTest : public ::testing::Test {
  protected:
   std::string Marker() const { return dir_.path() + "\\marker.txt"; }
@@ -194,6 +217,13 @@ TEST_F(StartupTest, ExitProgramFromAWorkerRunsTheExitRoutinesOnTheWindowThread) 
   ASSERT_TRUE(outcome.started);
   EXPECT_EQ(5u, outcome.exit_code);
   EXPECT_EQ("exit routine on window thread\n", ReadAll(Marker()));
+}
+
+TEST_F(StartupTest, TheShutdownUnregistersTheWindowClassOfTheProgramsWindows) {
+  test_support::ChildOutcome outcome = test_support::RunChild("WindowClassAcrossShutdown", Marker());
+  ASSERT_TRUE(outcome.started);
+  EXPECT_EQ(0u, outcome.exit_code);
+  EXPECT_EQ("none at start\nregistered with a window\nnone after shutdown\n", ReadAll(Marker()));
 }
 
 TEST_F(StartupTest, RunMessageLoopWithNoWindowReturnsAtOnce) {

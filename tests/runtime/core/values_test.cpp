@@ -26,6 +26,32 @@ TEST(ArgValueTest, OmittedIsTagZeroNotZeroPayload) {
   EXPECT_FALSE(ArgValue::Text(nullptr).IsOmitted());
 }
 
+// A command fills only the payload of its result; the tag stays as the gate
+// left it.
+TEST(ArgValueTest, ResultSettersFillThePayloadOnly) {
+  ArgValue result = ArgValue::Make(0x12345678);
+  SetInt(&result, -2);
+  EXPECT_EQ(0xFFFFFFFEu, result.Word(0));
+  EXPECT_EQ(0u, result.Word(1));
+  EXPECT_EQ(0x12345678u, result.tag);
+
+  result = ArgValue::Omitted();
+  SetBool(&result, true);
+  EXPECT_EQ(1u, result.Word(0));
+  SetBool(&result, false);
+  EXPECT_EQ(0u, result.Word(0));
+  SetInt64(&result, -5);
+  EXPECT_EQ(-5, result.AsInt64());
+  SetDouble(&result, 2.5);
+  EXPECT_EQ(2.5, result.AsDouble());
+  const char text[] = "abc";
+  SetText(&result, text);
+  EXPECT_EQ(text, result.AsText());
+  SetAddress(&result, &result);
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(&result), result.AsAddress());
+  EXPECT_EQ(kTagOmitted, result.tag);
+}
+
 TEST(LiteralTextTest, LiteralsAreGbkBytes) {
   const char* text = "转换成功";
   const unsigned char expected[] = {0xD7, 0xAA, 0xBB, 0xBB, 0xB3, 0xC9, 0xB9, 0xA6, 0};
