@@ -5,36 +5,14 @@
 
 #include "app/account_listing.h"
 #include "app/batch_state.h"
-#include "app/file_search.h"
 #include "app/handlers.h"
-#include "app/owned_text.h"
 #include "app/path_text.h"
+#include "app/runtime_access.h"
 #include "app/source_selection.h"
-#include "app/tick_count.h"
 #include "app/window_ids.h"
-#include "runtime/commands/control_commands.h"
-#include "runtime/commands/edit_box.h"
-#include "runtime/commands/system_commands.h"
-#include "runtime/core/property_access.h"
-#include "runtime/core/unit_record.h"
-#include "runtime/core/values.h"
 
 namespace app {
 namespace {
-
-constexpr int32_t kPathBoxContent = rt::kFirstTypeProperty + rt::kEditContent;
-
-rt::ArgValue AccountList() { return rt::MakeControlRef(kAccountListWindow, kAccountList, rt::kTypeListBox); }
-
-void ClearAccountList() {
-  rt::ArgValue list = AccountList();
-  rt::CallCoreCommand(rt::ListBoxClear, 1, &list);
-}
-
-void AddAccount(const std::string& name) {
-  rt::ArgValue args[2] = {AccountList(), rt::ArgValue::Text(name.c_str())};
-  rt::CallCoreCommand(rt::ListBoxAddItem, 2, args);
-}
 
 // Calls `visit` with every subfolder name that does not begin with "."
 // and `between` after every entry the search returns; stops when `between`
@@ -43,29 +21,24 @@ template <class Visit, class Between>
 void ForEachSubfolder(const std::string& folder, Visit visit, Between between) {
   const std::string base = WithSeparator(folder);
   FileSearch search;
-  for (std::string name = search.First(base + "*.*", kFoldersOnly); !name.empty(); name = search.Next()) {
+  for (std::string name = search.FirstFolder(base + "*.*"); !name.empty(); name = search.Next()) {
     if (name[0] != '.') visit(base, name);
     if (!between()) return;
   }
-}
-
-void HoldDrawing(bool hold) {
-  rt::ArgValue args[2] = {AccountList(), rt::ArgValue::Bool(hold)};
-  rt::CallCoreCommand(rt::ListBoxHoldDrawing, 2, args);
 }
 
 // The list is drawn as it fills, but not item by item: a folder of ten
 // thousand accounts would spend its time repainting.
 class DrawnNowAndThen {
  public:
-  DrawnNowAndThen() : last_(Now()) { HoldDrawing(true); }
-  ~DrawnNowAndThen() { HoldDrawing(false); }
+  DrawnNowAndThen() : last_(Now()) { HoldAccountListDrawing(true); }
+  ~DrawnNowAndThen() { HoldAccountListDrawing(false); }
   DrawnNowAndThen(const DrawnNowAndThen&) = delete;
   DrawnNowAndThen& operator=(const DrawnNowAndThen&) = delete;
   void Tick(uint32_t now) {
     if (now - last_ < kDrawEveryMs) return;
-    HoldDrawing(false);  // painted by the events handled next
-    HoldDrawing(true);
+    HoldAccountListDrawing(false);  // painted by the events handled next
+    HoldAccountListDrawing(true);
     last_ = now;
   }
 
@@ -96,7 +69,7 @@ void FillQqAccounts(const std::string& folder, uint32_t listing) {
         const uint32_t now = Now();
         if (++entries > kEachOfTheFirst && now - handled < kEventsEveryMs) return true;
         drawing.Tick(now);
-        rt::CallCoreCommand(rt::ProcessPendingEvents, 0, nullptr);
+        ProcessPendingEvents();
         handled = Now();
         return Batch().listing_serial == listing;
       });
@@ -124,17 +97,15 @@ int32_t ListSubfolders(const std::string& folder, std::vector<std::string>* list
 
 bool OnBatchConvertClick(const rt::EventWord*, int32_t, int64_t*) {
   const uint32_t listing = ++Batch().listing_serial;
-  rt::WriteProperty(kAccountListWindow, 0, rt::kPropVisible, -1, 1, 0);
-  rt::WriteProperty(kAccountListWindow, 0, rt::kPropDisabled, -1, 0, 0);
-  rt::WriteProperty(kMainWindow, 0, rt::kPropDisabled, -1, 1, 0);
+  SetWindowShown(kAccountListWindow, true);
+  SetWindowUsable(kAccountListWindow, true);
+  SetWindowUsable(kMainWindow, false);
   ClearAccountList();
-  const OwnedText folder(reinterpret_cast<const char*>(
-      static_cast<intptr_t>(rt::ReadProperty(kMainWindow, kPathBox, kPathBoxContent, -1))));
-  // Every folder that does not end in "MobileQQ" is listed by the WeChat rule.
-  if (IsQqDataFolderPath(folder.get())) {
-    FillQqAccounts(folder.str(), listing);
+  const std::string folder = PathBoxText();
+  if (KindOfDataFolder(folder) == DataFolderKind::kQq) {
+    FillQqAccounts(folder, listing);
   } else {
-    FillWeChatAccounts(folder.str());
+    FillWeChatAccounts(folder);
   }
   return false;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/batch_state.h"
+#include "app/source_selection.h"
 
 namespace app {
 
@@ -20,10 +21,10 @@ int32_t MaxConversions(int32_t processors, const std::string& setting);
 std::string ProgressCaption(const std::string& rest, int32_t done, int32_t total);
 
 // Windows builds only.
-// Rebuilds the collected lists from the account's voice folder (kind 0:
-// QQ, its *.slk files; kind 1: WeChat, the *.amr files two levels down),
-// then hands the worker a job of its own and starts it.
-void CollectVoiceFiles(const std::string& folder, int32_t kind);
+// Collects the account's voice files from its voice folder (QQ: its *.slk
+// files; WeChat: the *.amr files two levels down), builds the worker's job
+// from them, fills the batch's lists from the job and starts the worker.
+void CollectVoiceFiles(const std::string& folder, DataFolderKind kind);
 // Stops the running batch, if any, as the stop button does (without its
 // message): a collection still running starts nothing; a worker ends every
 // converter it started, clears what they wrote and puts back the MP3s it

@@ -13,36 +13,18 @@
 #include "app/batch_names.h"
 #include "app/batch_state.h"
 #include "app/file_conversion.h"
-#include "app/file_search.h"
 #include "app/file_walk.h"
 #include "app/handlers.h"
-#include "app/owned_text.h"
 #include "app/path_text.h"
+#include "app/runtime_access.h"
 #include "app/source_selection.h"
-#include "app/tick_count.h"
-#include "app/user_message.h"
 #include "app/window_ids.h"
 #include "resources/constant_data.h"
-#include "runtime/commands/control_commands.h"
-#include "runtime/commands/edit_box.h"
-#include "runtime/commands/list_box.h"
-#include "runtime/commands/shell_commands.h"
-#include "runtime/commands/system_commands.h"
-#include "runtime/commands/taskbar_progress.h"
-#include "runtime/commands/threads.h"
-#include "runtime/commands/window_type.h"
-#include "runtime/core/property_access.h"
-#include "runtime/core/thread_stop.h"
-#include "runtime/core/unit_record.h"
-#include "runtime/core/values.h"
+#include "runtime/core/heap.h"
 
 namespace app {
 namespace {
 
-constexpr int32_t kContent = rt::kFirstTypeProperty + rt::kEditContent;
-constexpr int32_t kCaption = rt::kFirstTypeProperty + rt::kWindowCaption;
-constexpr int32_t kSelection = rt::kFirstTypeProperty + rt::kListCurrentSelection;
-constexpr int32_t kKindQq = 0;
 constexpr int32_t kSuffixBytes = 4;
 // Given to a program that cannot be waited for (there is no process).
 constexpr uint32_t kUnwaitedPauseMs = 500;
@@ -54,50 +36,22 @@ constexpr uint32_t kStopBoundMs = 30000;
 constexpr uint32_t kCollectEventsEveryMs = 10;
 constexpr int32_t kCollectEachOfTheFirst = 100;
 
-#if defined(__i386__)
-#define THREAD_ROUTINE __attribute__((stdcall))
-#else
-#define THREAD_ROUTINE
-#endif
-
-std::string ReadText(uint32_t window, uint32_t control, int32_t property) {
-  return OwnedText(reinterpret_cast<const char*>(static_cast<intptr_t>(rt::ReadProperty(window, control, property, -1))))
-      .str();
-}
-
-// Read afresh for each encoder, also from the worker.
-std::string ReadSampleRate() { return ReadText(kMainWindow, kSampleRateBox, kContent); }
-
-std::string ProgramFolder() { return OwnedText(rt::CallCoreCommand(rt::ProgramFolder, 0, nullptr).AsText()).str(); }
-
-char* NewRuntimeText(const std::string& text) { return rt::NewText(text.c_str()); }
-
 // --- Progress and the report, on the window thread only -----------------------
-
-void SetCaption(const std::string& caption) {
-  rt::WriteProperty(kMainWindow, 0, kCaption, -1, reinterpret_cast<intptr_t>(caption.c_str()), 0);
-}
-
-void SetTaskbar(int32_t done, int32_t total) {
-  rt::ArgValue args[3] = {rt::MakeControlRef(kMainWindow, 0, rt::kTypeWindow), rt::ArgValue::Int(done),
-                          rt::ArgValue::Int(total)};
-  rt::CallLibraryCommand(rt::SetTaskbarProgress, 3, args);
-}
 
 void ShowProgress() {
   const BatchState& batch = Batch();
   const int32_t total = static_cast<int32_t>(batch.job->files.size());
   const int32_t done = batch.job->finished.load();
-  SetCaption(ProgressCaption(batch.rest_caption, done, total));
-  SetTaskbar(done, total);
+  SetMainWindowCaption(ProgressCaption(batch.rest_caption, done, total));
+  SetTaskbarProgress(done, total);
 }
 
 void ShowRest() {
   BatchState& batch = Batch();
   if (!batch.batch_running) return;
   batch.batch_running = false;
-  SetCaption(batch.rest_caption);
-  SetTaskbar(0, 0);
+  SetMainWindowCaption(batch.rest_caption);
+  SetTaskbarProgress(0, 0);
 }
 
 // Posted by the worker; a batch that is no longer the running one is past.
@@ -136,11 +90,7 @@ void OnReportPosted(uintptr_t posted) {
 
 // The worker never waits for the window thread, which may be busy. False
 // when the program is shutting down and nothing can be handed over.
-bool PostFromWorker(void (*routine)(uintptr_t), uintptr_t argument) {
-  rt::ArgValue args[2] = {rt::ArgValue::Address(reinterpret_cast<const void*>(routine), rt::kTagSubroutine),
-                          rt::ArgValue::Address(reinterpret_cast<const void*>(argument), rt::kTagInt)};
-  return rt::CallLibraryCommand(rt::RunOnWindowThread, 2, args).AsInt() != 0;
-}
+bool PostFromWorker(void (*routine)(uintptr_t), uintptr_t argument) { return PostToWindowThread(routine, argument); }
 
 // --- The worker --------------------------------------------------------------
 
@@ -154,7 +104,7 @@ struct Slot {
 // window thread asked for a stop: the conversions in flight are then still
 // in the job, for AbandonInFlight.
 bool ConvertAll(BatchJob* job, std::vector<Failure>* failures, std::vector<bool>* ended) {
-  const ConversionSettings settings = {job->limit_ms, kUnwaitedPauseMs, ReadSampleRate};
+  const ConversionSettings settings = {job->limit_ms, kUnwaitedPauseMs, SampleRateText};
   std::vector<Slot> running;
   size_t next = 0;
   const auto finished = [job, failures, ended](size_t index, const FileConversion& conversion) {
@@ -185,30 +135,13 @@ bool ConvertAll(BatchJob* job, std::vector<Failure>* failures, std::vector<bool>
     }
     if (running.empty()) return true;
 
-    // The stop signal is waited for among the programs: the last one.
-    std::vector<int32_t> handles;
-    uint32_t wait_ms = job->limit_ms;
-    const uint32_t now = Now();
-    for (const Slot& slot : running) {
-      handles.push_back(slot.conversion->process());
-      const uint32_t left = slot.conversion->MillisecondsLeft(now);
-      if (left < wait_ms) wait_ms = left;
-    }
-    handles.push_back(job->stop_signal);
-    rt::ArgValue args[3] = {rt::ArgValue::Int(static_cast<int32_t>(handles.size())),
-                            rt::ArgValue::Address(handles.data(), rt::kTagInt),
-                            rt::ArgValue::Int(static_cast<int32_t>(wait_ms))};
-    const int32_t answer = rt::CallLibraryCommand(rt::WaitForPrograms, 3, args).AsInt();
-    if (job->outcome.load() != BatchOutcome::kRunning) return false;
-    if (answer == rt::kWaitFailed) {
-      rt::ArgValue pause = rt::ArgValue::Int(50);
-      rt::CallCoreCommand(rt::Pause, 1, &pause);
-    }
-    // Each looks whether its program has ended or run out of time, and goes on.
-    const uint32_t later = Now();
+    std::vector<FileConversion*> waiting;
+    for (const Slot& slot : running) waiting.push_back(slot.conversion);
+    // The stop signal is waited for among the programs.
+    if (!WaitAndAdvance(waiting, job->stop_signal) || job->outcome.load() != BatchOutcome::kRunning) return false;
+    // Those whose program ended or ran out of time have gone on.
     for (size_t i = 0; i < running.size();) {
       FileConversion* conversion = running[i].conversion;
-      conversion->Advance(later);
       if (!conversion->done()) {
         ++i;
         continue;
@@ -235,16 +168,14 @@ void AbandonInFlight(BatchJob* job) {
 // The list file of the failures of this account's last batch: written when
 // some failed, removed when none did. False when it could not be written.
 bool WriteFailureList(const BatchJob& job, const std::vector<std::string>& lines, std::string* path) {
-  *path = job.program_folder + "\\out\\" + job.account + "\\" + res::kConstantData.failure_list_file;
+  *path = AccountOutFolder(job.program_folder, job.account) + "\\" + res::kConstantData.failure_list_file;
   if (lines.empty()) {
-    rt::ArgValue arg = rt::ArgValue::Text(path->c_str());
-    rt::CallCoreCommand(rt::RemoveFile, 1, &arg);
+    RemoveFile(*path);
     return true;
   }
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";
-  rt::ArgValue args[2] = {rt::ArgValue::Text(path->c_str()), rt::ArgValue::Text(text.c_str())};
-  return rt::CallCoreCommand(rt::WriteTextFile, 2, args).AsInt() != 0;
+  return WriteTextFile(*path, text);
 }
 
 // True when this worker's batch ends as finished; false when the window
@@ -259,7 +190,7 @@ void PostReport(const BatchJob& job, const std::string& text) {
   if (!PostFromWorker(OnReportPosted, reinterpret_cast<uintptr_t>(report))) delete report;
 }
 
-uint32_t THREAD_ROUTINE RunBatchConversion(void* parameter) {
+uint32_t RT_THREAD_ROUTINE RunBatchConversion(void* parameter) {
   BatchJob* job = static_cast<BatchJob*>(parameter);
   if (job->files.empty()) {
     if (EndsFinished(job)) {
@@ -292,7 +223,7 @@ uint32_t THREAD_ROUTINE RunBatchConversion(void* parameter) {
     return 0;
   }
   // Also what an earlier batch left, when a stop could not clear it.
-  WalkFiles(job->program_folder + "\\out", "*.pcm", DeleteFoundFile);
+  WalkFiles(OutFolder(job->program_folder), "*.pcm", DeleteFoundFile);
   PostReport(*job, BatchSummary(converted, lines, list, list_written));
   return 0;
 }
@@ -336,7 +267,7 @@ class Collection {
     if (Batch().collection_serial != serial_) return false;
     const uint32_t now = Now();
     if (++entries_ > kCollectEachOfTheFirst && now - handled_ < kCollectEventsEveryMs) return true;
-    rt::CallCoreCommand(rt::ProcessPendingEvents, 0, nullptr);
+    ProcessPendingEvents();
     handled_ = Now();
     return Batch().collection_serial == serial_;
   }
@@ -354,25 +285,12 @@ class Collection {
   std::vector<bool> unusable_;
 };
 
-// The file system's own key of a name, as two names of one folder compare.
-std::string FileSystemKey(const std::string& name) {
-  rt::ArgValue arg = rt::ArgValue::Text(name.c_str());
-  return OwnedText(rt::CallCoreCommand(rt::FileNameKey, 1, &arg).AsText()).str();
-}
-
-int32_t NewStopSignal() { return rt::CallLibraryCommand(rt::NewSignal, 0, nullptr).AsInt(); }
-
 void StartWorker(std::unique_ptr<BatchJob> job) {
   BatchState& batch = Batch();
   batch.job = std::move(job);
-  int32_t handle = 0;
-  rt::ArgValue args[3] = {
-      rt::ArgValue::Address(reinterpret_cast<const void*>(&RunBatchConversion), rt::kTagSubroutine),
-      rt::ArgValue::Address(batch.job.get(), rt::kTagInt), rt::ArgValue::Address(&handle, rt::kTagInt)};
-  rt::CallLibraryCommand(rt::StartThread, 3, args);
-  batch.worker_thread_handle = static_cast<uintptr_t>(static_cast<intptr_t>(handle));
-  if (handle != 0) {
-    if (!batch.batch_running) batch.rest_caption = ReadText(kMainWindow, 0, kCaption);
+  batch.worker_thread_handle = StartWorkerThread(RunBatchConversion, batch.job.get());
+  if (batch.worker_thread_handle != 0) {
+    if (!batch.batch_running) batch.rest_caption = MainWindowCaption();
     batch.batch_running = true;
     ShowProgress();
   } else {
@@ -388,15 +306,12 @@ std::unique_ptr<BatchJob> NewJob(const std::string& searched_folder, const Colle
   job->program_folder = ProgramFolder();
   job->searched_folder = searched_folder;
   job->limit_ms = batch.converter_limit_ms;
-  job->stop_signal = NewStopSignal();
-  const int32_t processors = rt::CallCoreCommand(rt::ProcessorCount, 0, nullptr).AsInt();
-  rt::ArgValue name = rt::ArgValue::Text("SONOTECA_MAX_CONVERSIONS");
-  job->max_conversions = MaxConversions(
-      processors, OwnedText(rt::CallCoreCommand(rt::EnvironmentVariable, 1, &name).AsText()).str());
+  job->stop_signal = NewSignal();
+  job->max_conversions = MaxConversions(ProcessorCount(), EnvironmentVariable("SONOTECA_MAX_CONVERSIONS"));
   // Two files whose names the file system takes for one (WeChat keeps files
   // of one name in different folders) must not share an output or an
   // intermediate file.
-  const std::vector<std::string> settled = SettleBaseNames(collected.names(), FileSystemKey);
+  const std::vector<std::string> settled = SettleBaseNames(collected.names(), FileNameKey);
   for (size_t i = 0; i < collected.paths().size(); ++i) {
     job->files.push_back(PlanBatchFile(collected.paths()[i], settled[i], job->program_folder, job->account));
   }
@@ -406,22 +321,31 @@ std::unique_ptr<BatchJob> NewJob(const std::string& searched_folder, const Colle
 
 // Waits for the worker of `handle` to end, the window answering meanwhile;
 // false when it has not ended within `bound_ms`.
-bool WorkerEnded(int32_t handle, uint32_t bound_ms) {
-  rt::ArgValue args[3] = {rt::ArgValue::Int(1), rt::ArgValue::Address(&handle, rt::kTagInt),
-                          rt::ArgValue::Int(static_cast<int32_t>(bound_ms))};
-  return rt::CallLibraryCommand(rt::WaitForPrograms, 3, args).AsInt() == 0;
+bool WorkerEnded(uintptr_t handle, uint32_t bound_ms) {
+  return WaitForAny({static_cast<int32_t>(static_cast<intptr_t>(handle))}, bound_ms) == 0;
+}
+
+// Stops the last batch worker by force; it has ended when this returns.
+// The handle is kept (a second stop finds the thread ended).
+void KillWorker() { KillWorkerThread(Batch().worker_thread_handle); }
+
+// Closes the handle of a worker that has ended, before a new one is started.
+void ForgetWorker() {
+  BatchState& batch = Batch();
+  if (batch.worker_thread_handle == 0) return;
+  CloseHandleOf(batch.worker_thread_handle);
+  batch.worker_thread_handle = 0;
 }
 
 // The output folders a batch writes to: out (the intermediate files) and
 // out\<account> (the MP3s). An empty text when both can be written, else
 // the message that names the first that cannot.
-std::string OutputFolderProblem(const std::string& d, const std::string& account_out) {
-  for (const std::string& folder : {d + "\\out", account_out}) {
-    rt::ArgValue arg = rt::ArgValue::Text(folder.c_str());
-    switch (rt::CallCoreCommand(rt::ProbeFolder, 1, &arg).AsInt()) {
-      case rt::kFolderFull: return res::kConstantData.disk_full + folder;
-      case rt::kFolderNotWritable: return res::kConstantData.cannot_write_folder + folder;
-      default: break;
+std::string OutputFolderProblem(const std::string& program_folder, const std::string& account) {
+  for (const std::string& folder : {OutFolder(program_folder), AccountOutFolder(program_folder, account)}) {
+    switch (ProbeFolder(folder)) {
+      case FolderState::kFull: return res::kConstantData.disk_full + folder;
+      case FolderState::kNotWritable: return res::kConstantData.cannot_write_folder + folder;
+      case FolderState::kWritable: break;
     }
   }
   return std::string();
@@ -429,14 +353,14 @@ std::string OutputFolderProblem(const std::string& d, const std::string& account
 
 }  // namespace
 
-void CollectVoiceFiles(const std::string& folder, int32_t kind) {
+void CollectVoiceFiles(const std::string& folder, DataFolderKind kind) {
   BatchState& batch = Batch();
   const uint32_t serial = ++batch.collection_serial;
   // 停止 ends a collection too.
-  rt::WriteProperty(kMainWindow, kStopButton, rt::kPropDisabled, -1, 0, 0);
+  SetButtonUsable(kStopButton, true);
   const std::string f = WithSeparator(folder);
   Collection collected(serial);
-  if (kind == kKindQq) {
+  if (kind == DataFolderKind::kQq) {
     collected.AddMatching(f, "*.slk");
   } else {
     for (const std::string& s1 : collected.Subfolders(f)) {
@@ -452,8 +376,8 @@ void CollectVoiceFiles(const std::string& folder, int32_t kind) {
   for (char* text : batch.voice_base_names) rt::FreeMemory(text);
   batch.voice_base_names.clear();
   for (const ConversionPlan& plan : job->files) {
-    batch.voice_file_paths.push_back(NewRuntimeText(plan.voice));
-    batch.voice_base_names.push_back(NewRuntimeText(plan.name));
+    batch.voice_file_paths.push_back(rt::NewText(plan.voice.c_str()));
+    batch.voice_base_names.push_back(rt::NewText(plan.name.c_str()));
   }
   StartWorker(std::move(job));
 }
@@ -464,16 +388,12 @@ bool StopBatch() {
   BatchJob* job = batch.job.get();
   bool stopped = false;
   if (job != nullptr && batch.worker_thread_handle != 0) {
-    const int32_t worker = static_cast<int32_t>(static_cast<intptr_t>(batch.worker_thread_handle));
     BatchOutcome expected = BatchOutcome::kRunning;
     stopped = job->outcome.compare_exchange_strong(expected, BatchOutcome::kStopped);
-    if (stopped) {
-      rt::ArgValue signal = rt::ArgValue::Int(job->stop_signal);
-      rt::CallLibraryCommand(rt::RaiseSignal, 1, &signal);
-    }
-    if (!WorkerEnded(worker, kStopBoundMs)) {
+    if (stopped) RaiseSignal(job->stop_signal);
+    if (!WorkerEnded(batch.worker_thread_handle, kStopBoundMs)) {
       // It did not wind down: it is cut off, and its files are cleared here.
-      StopWorker();
+      KillWorker();
       for (const std::unique_ptr<FileConversion>& conversion : job->in_flight) conversion->AbandonWithoutHandle();
       job->in_flight.clear();
     }
@@ -485,8 +405,8 @@ bool StopBatch() {
 bool StartBatchConversion(const rt::EventWord*, int32_t, int64_t*) {
   BatchState& batch = Batch();
   ++batch.listing_serial;  // a listing still running has its account now
-  rt::WriteProperty(kAccountListWindow, 0, rt::kPropVisible, -1, 0, 0);
-  rt::WriteProperty(kAccountListWindow, 0, rt::kPropDisabled, -1, 1, 0);
+  SetWindowShown(kAccountListWindow, false);
+  SetWindowUsable(kAccountListWindow, false);
   BringMainWindowToFront();
 
   // The worker of an earlier batch ends, and ends its converters, before
@@ -495,32 +415,30 @@ bool StartBatchConversion(const rt::EventWord*, int32_t, int64_t*) {
   ForgetWorker();
   batch.job.reset();
 
-  const int32_t selected = static_cast<int32_t>(rt::ReadProperty(kAccountListWindow, kAccountList, kSelection, -1));
-  rt::ArgValue item[2] = {rt::MakeControlRef(kAccountListWindow, kAccountList, rt::kTypeListBox),
-                          rt::ArgValue::Int(selected)};
-  char* account = const_cast<char*>(rt::CallCoreCommand(rt::ListBoxItemText, 2, item).AsText());
   rt::FreeMemory(batch.chosen_account);
-  batch.chosen_account = account;
-  const std::string a = account != nullptr ? account : "";
+  batch.chosen_account = TakeSelectedAccount();
+  const std::string account = batch.chosen_account != nullptr ? batch.chosen_account : "";
 
-  const OwnedText p(reinterpret_cast<const char*>(static_cast<intptr_t>(rt::ReadProperty(kMainWindow, kPathBox, kContent, -1))));
-  const bool qq = IsQqDataFolderPath(p.get());
-  const std::string voice_folder = p.str() + "\\" + a + (qq ? "\\ptt" : "\\voice2");
+  // The path box is read once, and the folder's kind decided once.
+  const std::string data_folder = PathBoxText();
+  const DataFolderKind kind = KindOfDataFolder(data_folder);
+  const std::string voice_folder =
+      data_folder + "\\" + account + (kind == DataFolderKind::kQq ? "\\ptt" : "\\voice2");
 
-  const std::string d = ProgramFolder();
-  const std::string out = d + "\\out\\" + a;
+  const std::string program_folder = ProgramFolder();
+  const std::string out = AccountOutFolder(program_folder, account);
   if (!IsFolder(out)) MakeFolderPath(out);
   if (!IsFolder(out)) {
     Tell(res::kConstantData.cannot_create_folder + out);
     return false;
   }
   // Nothing is started when the converters could not write their files.
-  const std::string problem = OutputFolderProblem(d, out);
+  const std::string problem = OutputFolderProblem(program_folder, account);
   if (!problem.empty()) {
     Tell(problem);
     return false;
   }
-  CollectVoiceFiles(voice_folder, qq ? kKindQq : 1);
+  CollectVoiceFiles(voice_folder, kind);
   return false;
 }
 

@@ -1,15 +1,11 @@
 #include "app/batch_state.h"
 
-#include "runtime/commands/threads.h"
+#include "app/runtime_access.h"
 #include "runtime/core/heap.h"
-#include "runtime/core/values.h"
 
 namespace app {
 
-BatchJob::~BatchJob() {
-  rt::ArgValue signal = rt::ArgValue::Int(stop_signal);
-  rt::CallLibraryCommand(rt::CloseSignal, 1, &signal);
-}
+BatchJob::~BatchJob() { CloseSignal(stop_signal); }
 
 BatchState& Batch() {
   static BatchState state;

@@ -1,23 +1,14 @@
 #include "app/conversion_pipeline.h"
 
 #include "app/converter.h"
+#include "app/runtime_access.h"
 #include "resources/constant_data.h"
-#include "runtime/commands/text_commands.h"
 #include "runtime/core/codepage936.h"
-#include "runtime/core/heap.h"
-#include "runtime/core/values.h"
 
 namespace app {
 namespace {
 
 constexpr int32_t kSuffixBytes = 4;  // ".slk" and ".amr"; the suffix itself is not examined
-
-std::string TakeText(const rt::ArgValue& value) {
-  char* text = const_cast<char*>(value.AsText());
-  std::string copy = text != nullptr ? text : "";
-  rt::FreeMemory(text);
-  return copy;
-}
 
 // A decoding reason names the voice file in a single-file message.
 bool NamesVoiceFile(Failure failure) {
@@ -42,10 +33,7 @@ ConversionPlan PlanSingleFile(const char* voice_path, const char* program_folder
   const std::string d = program_folder != nullptr ? program_folder : "";
   // A path of four bytes or fewer leaves an empty base: the files are then
   // ".pcm" and ".mp3" in the current directory.
-  rt::ArgValue length_args[1] = {rt::ArgValue::Text(voice_path)};
-  const int32_t length = rt::CallCoreCommand(rt::TextLength, 1, length_args).AsInt();
-  rt::ArgValue left_args[2] = {rt::ArgValue::Text(voice_path), rt::ArgValue::Int(length - kSuffixBytes)};
-  const std::string base = TakeText(rt::CallCoreCommand(rt::LeftOfText, 2, left_args));
+  const std::string base = LeftBytes(voice_path, TextBytes(voice_path) - kSuffixBytes);
   ConversionPlan plan;
   plan.voice = voice_path != nullptr ? voice_path : "";
   plan.decoder = DecoderPath(d);
@@ -57,17 +45,17 @@ ConversionPlan PlanSingleFile(const char* voice_path, const char* program_folder
   return plan;
 }
 
-ConversionPlan PlanBatchFile(const std::string& voice, const std::string& name, const std::string& d,
+ConversionPlan PlanBatchFile(const std::string& voice, const std::string& name, const std::string& program_folder,
                              const std::string& account) {
   ConversionPlan plan;
   plan.voice = voice;
-  plan.decoder = DecoderPath(d);
-  plan.encoder = EncoderPath(d);
-  plan.decoder_parameters = BatchDecoderParameters(voice, d, name);
-  plan.pcm = d + "\\out\\" + name + ".pcm";
+  plan.decoder = DecoderPath(program_folder);
+  plan.encoder = EncoderPath(program_folder);
+  plan.decoder_parameters = BatchDecoderParameters(voice, program_folder, name);
+  plan.pcm = OutFolder(program_folder) + "\\" + name + ".pcm";
   // The encoder is told the same file with forward slashes.
-  plan.encoder_input = d + "/out/" + name + ".pcm";
-  plan.mp3 = d + "\\out\\" + account + "\\" + name + ".mp3";
+  plan.encoder_input = program_folder + "/out/" + name + ".pcm";
+  plan.mp3 = AccountOutFolder(program_folder, account) + "\\" + name + ".mp3";
   plan.name = name;
   return plan;
 }

@@ -27,8 +27,8 @@ struct ConversionPlan {
 ConversionPlan PlanSingleFile(const char* voice_path, const char* program_folder);
 
 // The batch form: the voice file `voice`, its settled base name `name`, the
-// program folder `d` and the account `account`.
-ConversionPlan PlanBatchFile(const std::string& voice, const std::string& name, const std::string& d,
+// program folder and the account.
+ConversionPlan PlanBatchFile(const std::string& voice, const std::string& name, const std::string& program_folder,
                              const std::string& account);
 
 // The encoder's parameters with the sample rate text `rate` (verbatim).

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "app/runtime_access.h"
+#include "resources/constant_data.h"
 #include "runtime/core/codepage936.h"
 
 namespace app {
@@ -44,8 +46,8 @@ uint32_t ConverterLimit(const std::string& setting) {
   return whole && value >= 1 && value <= kConverterLimitMs ? static_cast<uint32_t>(value) : kConverterLimitMs;
 }
 
-std::string DecoderPath(const std::string& d) { return d + kDecoderFile; }
-std::string EncoderPath(const std::string& d) { return d + kEncoderFile; }
+std::string DecoderPath(const std::string& program_folder) { return program_folder + res::kConstantData.decoder; }
+std::string EncoderPath(const std::string& program_folder) { return program_folder + res::kConstantData.encoder; }
 
 namespace {
 
@@ -55,8 +57,8 @@ std::string EncoderOptions(const std::string& rate) {
 
 }  // namespace
 
-std::string SingleDecoderParameters(const std::string& p, const std::string& base) {
-  return QuoteArgument(p) + " " + QuoteArgument(base + ".pcm");
+std::string SingleDecoderParameters(const std::string& voice, const std::string& base) {
+  return QuoteArgument(voice) + " " + QuoteArgument(base + ".pcm");
 }
 
 std::string EncoderParametersFor(const std::string& rate, const std::string& input,
@@ -72,16 +74,17 @@ std::string SingleEncoderParameters(const std::string& rate, const std::string& 
   return EncoderParametersFor(rate, base + ".pcm", base + ".mp3");
 }
 
-std::string BatchDecoderParameters(const std::string& p, const std::string& d,
+std::string BatchDecoderParameters(const std::string& voice, const std::string& program_folder,
                                    const std::string& name) {
-  return QuoteArgument(p) + " " + QuoteArgument(d + "\\out\\" + name + ".pcm");
+  return QuoteArgument(voice) + " " + QuoteArgument(OutFolder(program_folder) + "\\" + name + ".pcm");
 }
 
 // The input path joins the folder with forward slashes, the output path with
 // backslashes; both name the same folder.
-std::string BatchEncoderParameters(const std::string& rate, const std::string& d,
+std::string BatchEncoderParameters(const std::string& rate, const std::string& program_folder,
                                    const std::string& account, const std::string& name) {
-  return EncoderParametersFor(rate, d + "/out/" + name + ".pcm", d + "\\out\\" + account + "\\" + name + ".mp3");
+  return EncoderParametersFor(rate, program_folder + "/out/" + name + ".pcm",
+                              AccountOutFolder(program_folder, account) + "\\" + name + ".mp3");
 }
 
 }  // namespace app

@@ -1,6 +1,6 @@
-// Starting the two external converter programs that lie in the program
-// folder, the parameter texts they are given, and the clean-up of a console
-// host process by name.
+// The two external converter programs that lie in the program folder: their
+// paths, the parameter texts they are given, the bound of their run, and
+// the clean-up of a console host process by name.
 #pragma once
 
 #include <cstdint>
@@ -8,8 +8,6 @@
 
 namespace app {
 
-constexpr const char* kDecoderFile = "\\silk_v3_decoder.exe";
-constexpr const char* kEncoderFile = "\\ffmpeg.exe";
 // How long a converter may run before its caller gives up waiting for it.
 constexpr uint32_t kConverterLimitMs = 120000;
 // The bound in force: `setting` (the environment's
@@ -24,18 +22,19 @@ uint32_t ConverterLimit(const std::string& setting);
 // quote or the closing quote doubled as the platform's rules require.
 std::string QuoteArgument(const std::string& path);
 
-// The executable paths in program folder `d`.
-std::string DecoderPath(const std::string& d);
-std::string EncoderPath(const std::string& d);
+// The executable paths in the program folder.
+std::string DecoderPath(const std::string& program_folder);
+std::string EncoderPath(const std::string& program_folder);
 
-// Parameter texts. Single file: voice file `p`, base path `base` (the voice
-// file's path without its last four bytes), sample rate text `rate` (used
-// verbatim). Batch: program folder `d`, account `account`, base name `name`.
-std::string SingleDecoderParameters(const std::string& p, const std::string& base);
+// Parameter texts. Single file: the voice file, the base path `base` (the
+// voice file's path without its last four bytes), the sample rate text
+// `rate` (used verbatim). Batch: the program folder, the account, the base
+// name `name`.
+std::string SingleDecoderParameters(const std::string& voice, const std::string& base);
 std::string SingleEncoderParameters(const std::string& rate, const std::string& base);
-std::string BatchDecoderParameters(const std::string& p, const std::string& d,
+std::string BatchDecoderParameters(const std::string& voice, const std::string& program_folder,
                                    const std::string& name);
-std::string BatchEncoderParameters(const std::string& rate, const std::string& d,
+std::string BatchEncoderParameters(const std::string& rate, const std::string& program_folder,
                                    const std::string& account, const std::string& name);
 // A real AMR recording goes to the encoder straight: it carries its own
 // sample rate, so no rate is given.
@@ -47,25 +46,13 @@ constexpr const char* kAmrHeader = "#!AMR";
 std::string EncoderParametersFor(const std::string& rate, const std::string& input,
                                  const std::string& output);
 
-// Windows builds only. Starts `executable` with `parameters` (no console, no
-// window, the current directory) and returns at once with one of the shell
-// library's ProgramStartResult values; for a started
-// program its handle goes to *handle, to wait for with WaitForPrograms and to
-// close with CloseConverter. A worker asked to stop starts nothing.
-int32_t StartConverter(const char* executable, const char* parameters, int32_t* handle);
-// The exit code of a program that has ended; false while it runs.
-bool ConverterExitCode(int32_t handle, uint32_t* exit_code);
-void CloseConverter(int32_t handle);
-// Ends a converter that has run past its bound; true once it is gone.
-bool EndConverter(int32_t handle);
-// Terminates the first process named "Console Window Host", if any. The
-// converters are started without a console host, so no conversion needs it.
+// Windows builds only. Terminates the first process named "Console Window
+// Host", if any. The converters are started without a console host, so no
+// conversion needs it.
 void TerminateConsoleHost();
 // Id of the first process whose executable name equals `name` exactly, or -1.
-int32_t FindProcessIdByName(const char* name);
+int32_t FindProcessIdByName(const std::string& name);
 // True when the platform reports the process terminated (exit code 0).
 bool TerminateProcessById(int32_t process_id);
-// Closes a handle of the platform's (through the foreign-function table).
-void CloseHandleOf(uintptr_t handle);
 
 }  // namespace app

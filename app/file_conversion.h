@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/conversion_pipeline.h"
 
@@ -100,5 +101,11 @@ class FileConversion {
 // `aside` is put back as `mp3`, over what the interrupted run left there,
 // which is no MP3 to trust. True when nothing is left set aside.
 bool RestoreSetAside(const std::string& mp3);
+
+// Waits until the program of one of `running` has ended, the earliest of
+// their bounds has passed, or `signal` (0: none) is raised, and lets each
+// conversion go on. False when the signal was raised: nothing went on. The
+// single file and the batch both wait with it.
+bool WaitAndAdvance(const std::vector<FileConversion*>& running, int32_t signal);
 
 }  // namespace app

@@ -1,70 +1,25 @@
 #include "app/file_conversion.h"
 
 #include "app/converter.h"
-#include "app/tick_count.h"
-#include "runtime/commands/shell_commands.h"
-#include "runtime/commands/system_commands.h"
-#include "runtime/core/values.h"
+#include "app/runtime_access.h"
 
 namespace app {
 namespace {
 
-constexpr int32_t kReadOnlyBit = 0x01;
-constexpr int32_t kFolderBit = 0x10;
 // What our decoder's exit code says of an output it could not write.
 constexpr uint32_t kDecoderCannotWrite = 7;
-
-int64_t FileSizeOf(const std::string& path) {
-  rt::ArgValue arg = rt::ArgValue::Text(path.c_str());
-  return rt::CallCoreCommand(rt::FileSize, 1, &arg).AsInt64();
-}
-
-int32_t AttributesOf(const std::string& path) {
-  rt::ArgValue arg = rt::ArgValue::Text(path.c_str());
-  return rt::CallCoreCommand(rt::FileAttributes, 1, &arg).AsInt();
-}
-
-bool Remove(const std::string& path) {
-  rt::ArgValue arg = rt::ArgValue::Text(path.c_str());
-  return rt::CallCoreCommand(rt::RemoveFile, 1, &arg).AsInt() != 0;
-}
-
-bool Rename(const std::string& from, const std::string& to) {
-  rt::ArgValue args[2] = {rt::ArgValue::Text(from.c_str()), rt::ArgValue::Text(to.c_str())};
-  return rt::CallCoreCommand(rt::RenameFile, 2, args).AsInt() != 0;
-}
-
-int32_t FolderStateOf(const std::string& folder) {
-  rt::ArgValue arg = rt::ArgValue::Text(folder.c_str());
-  return rt::CallCoreCommand(rt::ProbeFolder, 1, &arg).AsInt();
-}
-
-bool BeginsWith(const std::string& path, const char* prefix) {
-  rt::ArgValue args[2] = {rt::ArgValue::Text(path.c_str()), rt::ArgValue::Text(prefix)};
-  return rt::CallCoreCommand(rt::FileBeginsWith, 2, args).AsInt() != 0;
-}
+// A program that could not be waited for is looked at again after this.
+constexpr uint32_t kRecheckMs = 50;
 
 // A real AMR recording, not SILK under an .amr name.
-bool IsAmrRecording(const std::string& path) {
-  return BeginsWith(path, kAmrHeader);
-}
-
-void KeepWriteTime(const std::string& from, const std::string& to) {
-  rt::ArgValue args[2] = {rt::ArgValue::Text(from.c_str()), rt::ArgValue::Text(to.c_str())};
-  rt::CallCoreCommand(rt::CopyWriteTime, 2, args);
-}
-
-void PauseFor(uint32_t ms) {
-  rt::ArgValue arg = rt::ArgValue::Int(static_cast<int32_t>(ms));
-  rt::CallCoreCommand(rt::Pause, 1, &arg);
-}
+bool IsAmrRecording(const std::string& path) { return FileBeginsWith(path, kAmrHeader); }
 
 }  // namespace
 
 bool RestoreSetAside(const std::string& mp3) {
   const std::string aside = mp3 + kSetAsideSuffix;
-  if (FileSizeOf(aside) < 0) return true;
-  return Rename(aside, mp3);
+  if (FileSize(aside) < 0) return true;
+  return RenameFile(aside, mp3);
 }
 
 FileConversion::FileConversion(const ConversionPlan& plan, const ConversionSettings& settings)
@@ -82,7 +37,7 @@ void FileConversion::Start() {
     StartEncoder(AmrEncoderParameters(plan_.voice, plan_.mp3));
     return;
   }
-  Remove(plan_.pcm);
+  RemoveFile(plan_.pcm);
   stage_ = Stage::kDecoding;
   StartStage(plan_.decoder, plan_.decoder_parameters);
 }
@@ -93,17 +48,17 @@ uint32_t FileConversion::MillisecondsLeft(uint32_t now) const {
 }
 
 void FileConversion::StartStage(const std::string& executable, const std::string& parameters) {
-  const int32_t started = StartConverter(executable.c_str(), parameters.c_str(), &process_);
+  const ProgramStart started = StartProgram(executable, parameters, &process_);
   StageOutcome outcome;
-  if (started == rt::kProgramStarted) {
+  if (started == ProgramStart::kStarted) {
     started_at_ = Now();
     return;
   }
   process_ = 0;
-  if (started == rt::kProgramUnwaitable) {
+  if (started == ProgramStart::kUnwaitable) {
     // Nothing to wait for: the program is given a fixed time instead.
     outcome.started = true;
-    PauseFor(settings_.unwaited_pause_ms);
+    Pause(settings_.unwaited_pause_ms);
   }
   Judge(outcome);
 }
@@ -112,7 +67,7 @@ void FileConversion::StartEncoder(const std::string& parameters) {
   if (SetAsideOldOutput()) {
     StartStage(plan_.encoder, parameters);
   } else if (!amr_recording_) {
-    intermediate_left_ = !Remove(plan_.pcm) && FileSizeOf(plan_.pcm) >= 0;
+    intermediate_left_ = !RemoveFile(plan_.pcm) && FileSize(plan_.pcm) >= 0;
   }
 }
 
@@ -121,13 +76,13 @@ void FileConversion::Advance(uint32_t now) {
   StageOutcome outcome;
   outcome.started = true;
   outcome.waited = true;
-  if (!ConverterExitCode(process_, &outcome.exit_code)) {
+  if (!ProgramExitCode(process_, &outcome.exit_code)) {
     if (MillisecondsLeft(now) > 0) return;  // neither ended nor out of time
     // Past its bound: it is ended, so that its files can be cleared away.
     outcome.timed_out = true;
-    EndConverter(process_);
+    EndProgram(process_);
   }
-  CloseConverter(process_);
+  CloseProgram(process_);
   process_ = 0;
   Judge(outcome);
 }
@@ -141,15 +96,16 @@ void FileConversion::Judge(const StageOutcome& outcome) {
 }
 
 Failure FileConversion::OutputSide(Failure failure, const std::string& output, bool mp3) const {
-  switch (FolderStateOf(FolderOf(output))) {
-    case rt::kFolderFull: return mp3 ? Failure::kMp3DiskFull : Failure::kPcmDiskFull;
-    case rt::kFolderNotWritable: return mp3 ? Failure::kMp3FolderNotWritable : Failure::kPcmFolderNotWritable;
-    default: return failure;
+  switch (ProbeFolder(FolderOf(output))) {
+    case FolderState::kFull: return mp3 ? Failure::kMp3DiskFull : Failure::kPcmDiskFull;
+    case FolderState::kNotWritable: return mp3 ? Failure::kMp3FolderNotWritable : Failure::kPcmFolderNotWritable;
+    case FolderState::kWritable: break;
   }
+  return failure;
 }
 
 void FileConversion::AfterDecoder(const StageOutcome& outcome) {
-  Failure failure = JudgeDecoder(outcome, FileSizeOf(plan_.pcm));
+  Failure failure = JudgeDecoder(outcome, FileSize(plan_.pcm));
   if (failure == Failure::kDecodeFailed) {
     failure = OutputSide(failure, plan_.pcm, false);
     // Our decoder says so itself when it could not write its output.
@@ -160,7 +116,7 @@ void FileConversion::AfterDecoder(const StageOutcome& outcome) {
   if (failure != Failure::kNone) {
     // A decoder that could not be ended may keep the file open: then it
     // stays, and the user is told.
-    if (outcome.started) intermediate_left_ = !Remove(plan_.pcm) && FileSizeOf(plan_.pcm) >= 0;
+    if (outcome.started) intermediate_left_ = !RemoveFile(plan_.pcm) && FileSize(plan_.pcm) >= 0;
     Finish(failure);
     return;
   }
@@ -172,26 +128,26 @@ void FileConversion::AfterDecoder(const StageOutcome& outcome) {
 }
 
 void FileConversion::AfterEncoder(const StageOutcome& outcome) {
-  Failure failure = JudgeEncoder(outcome, FileSizeOf(plan_.mp3));
+  Failure failure = JudgeEncoder(outcome, FileSize(plan_.mp3));
   if (failure == Failure::kNotProduced) failure = OutputSide(failure, plan_.mp3, true);
   if (failure == Failure::kNone) {
-    if (!set_aside_.empty()) Remove(set_aside_);
+    if (!set_aside_.empty()) RemoveFile(set_aside_);
     set_aside_.clear();
     // Sorted by date, the MP3s of an account are in the order of the messages.
-    KeepWriteTime(plan_.voice, plan_.mp3);
+    CopyWriteTime(plan_.voice, plan_.mp3);
   } else {
-    Remove(plan_.mp3);  // what a failed run left is no MP3
+    RemoveFile(plan_.mp3);  // what a failed run left is no MP3
     RestoreOldOutput();
   }
-  if (!amr_recording_) intermediate_left_ = !Remove(plan_.pcm) && FileSizeOf(plan_.pcm) >= 0;
+  if (!amr_recording_) intermediate_left_ = !RemoveFile(plan_.pcm) && FileSize(plan_.pcm) >= 0;
   Finish(failure);
 }
 
 void FileConversion::Abandon() {
   if (done_) return;
   if (process_ != 0) {
-    EndConverter(process_);
-    CloseConverter(process_);
+    EndProgram(process_);
+    CloseProgram(process_);
     process_ = 0;
   }
   ClearOutputs();
@@ -204,12 +160,12 @@ void FileConversion::AbandonWithoutHandle() {
 }
 
 void FileConversion::ClearOutputs() {
-  if (!amr_recording_) Remove(plan_.pcm);
+  if (!amr_recording_) RemoveFile(plan_.pcm);
   if (stage_ == Stage::kEncoding && !set_aside_.empty()) {
-    Remove(plan_.mp3);
+    RemoveFile(plan_.mp3);
     RestoreOldOutput();
   } else if (stage_ == Stage::kEncoding) {
-    Remove(plan_.mp3);  // there was none before: what is there is partial
+    RemoveFile(plan_.mp3);  // there was none before: what is there is partial
   }
   Finish(Failure::kNone);
 }
@@ -224,16 +180,16 @@ bool FileConversion::SetAsideOldOutput() {
   // An earlier run that never came back leaves the user's MP3 aside: it is
   // theirs, and goes back before anything else.
   RestoreSetAside(plan_.mp3);
-  const int32_t attributes = AttributesOf(plan_.mp3);
+  const int32_t attributes = FileAttributesOf(plan_.mp3);
   // A folder of that name is no MP3 of the user's: the encoder finds it in
   // its way and makes none.
-  if (attributes == -1 || (attributes & kFolderBit) != 0) return true;
-  if ((attributes & kReadOnlyBit) != 0) {
+  if (attributes == -1 || (attributes & kAttributeFolder) != 0) return true;
+  if ((attributes & kAttributeReadOnly) != 0) {
     Finish(Failure::kOldMp3ReadOnly);
     return false;
   }
   const std::string aside = plan_.mp3 + kSetAsideSuffix;
-  if (!Rename(plan_.mp3, aside)) {
+  if (!RenameFile(plan_.mp3, aside)) {
     Finish(Failure::kOldMp3InUse);
     return false;
   }
@@ -243,8 +199,27 @@ bool FileConversion::SetAsideOldOutput() {
 
 void FileConversion::RestoreOldOutput() {
   if (set_aside_.empty()) return;
-  Rename(set_aside_, plan_.mp3);
+  RenameFile(set_aside_, plan_.mp3);
   set_aside_.clear();
+}
+
+bool WaitAndAdvance(const std::vector<FileConversion*>& running, int32_t signal) {
+  std::vector<int32_t> handles;
+  uint32_t wait_ms = kConverterLimitMs;
+  const uint32_t now = Now();
+  for (const FileConversion* conversion : running) {
+    handles.push_back(conversion->process());
+    const uint32_t left = conversion->MillisecondsLeft(now);
+    if (left < wait_ms) wait_ms = left;
+  }
+  if (signal != 0) handles.push_back(signal);
+  const int32_t answer = WaitForAny(handles, wait_ms);
+  if (signal != 0 && answer == static_cast<int32_t>(handles.size()) - 1) return false;
+  // Not to be waited for after all: looked at again shortly, until its bound.
+  if (answer == kWaitFailed) Pause(kRecheckMs);
+  const uint32_t later = Now();
+  for (FileConversion* conversion : running) conversion->Advance(later);
+  return true;
 }
 
 }  // namespace app

@@ -1,8 +1,6 @@
 // The routines of the batch around the file system: a walk that calls back
 // for every file matching a pattern anywhere in a folder tree, the callback
-// that deletes it, the message pump run between subfolders, and the folder
-// test and creation. Windows builds only; the operating-system functions
-// are reached through the program's foreign-function table.
+// that deletes it, and the folder maker. Windows builds only.
 #pragma once
 
 #include <cstdint>
@@ -18,18 +16,12 @@ using FoundFileCallback = void (*)(uintptr_t folder, uintptr_t name);
 // first, in the order the search gives them, except those whose names begin
 // with "." and links (junctions, symbolic links), which lead out of the
 // tree. The pattern applies to files only. A folder that cannot be read is
-// not walked.
+// not walked. The window messages of the calling thread are handled
+// between subfolders.
 void WalkFiles(const std::string& folder, const std::string& pattern, FoundFileCallback callback);
 
 // Deletes the file it is given; a failed deletion is ignored.
 void DeleteFoundFile(uintptr_t folder, uintptr_t name);
-
-// Handles every message waiting in the calling thread's queue, the quit
-// message included (which is thereby lost).
-void PumpMessages();
-
-// True exactly for a folder.
-bool IsFolder(const std::string& path);
 
 // Creates every missing folder of `path`, the last one too, splitting it at
 // its backslashes (not at the second bytes of double-byte characters).

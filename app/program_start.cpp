@@ -2,14 +2,14 @@
 
 #include "app/batch_state.h"
 #include "app/window_ids.h"
-#include "resources/program_info.h"
+#include "app/program_info.h"
 #include "runtime/core/shutdown.h"
 #include "runtime/core/startup.h"
 
 namespace app {
 
 int32_t ProgramStart() {
-  rt::InitialiseRuntime(res::ProgramInfoBlock());
+  rt::InitialiseRuntime(ProgramInfoBlock());
   Batch() = BatchState();  // the globals, empty
   rt::RegisterExitRoutine(CleanUpBatchState);
   rt::LoadStartWindow(kMainWindow);

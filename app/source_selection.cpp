@@ -4,10 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "app/runtime_access.h"
 #include "resources/constant_data.h"
-#include "runtime/commands/text_commands.h"
-#include "runtime/core/heap.h"
-#include "runtime/core/values.h"
 
 namespace app {
 namespace {
@@ -15,24 +13,25 @@ namespace {
 constexpr int32_t kFolderNameBytes = 8;  // "MobileQQ", "MicroMsg"
 constexpr int32_t kSuffixBytes = 4;      // ".slk", ".amr"
 
-bool Same(const char* a, const char* b) {
-  return std::strcmp(a != nullptr ? a : "", b != nullptr ? b : "") == 0;
+bool Same(const char* text, const char* other) {
+  return std::strcmp(text != nullptr ? text : "", other != nullptr ? other : "") == 0;
 }
 
 // Whether the last `count` bytes of `text` equal `first` or `second`. A
 // shorter text is compared whole, so it cannot match.
 bool EndsInEither(const char* text, int32_t count, const char* first, const char* second) {
-  rt::ArgValue args[2] = {rt::ArgValue::Text(text), rt::ArgValue::Int(count)};
-  char* right = const_cast<char*>(rt::CallCoreCommand(rt::RightOfText, 2, args).AsText());
-  const bool same = Same(right, first) || Same(right, second);
-  rt::FreeMemory(right);
-  return same;
+  const std::string right = RightBytes(text, count);
+  return Same(right.c_str(), first) || Same(right.c_str(), second);
 }
 
 }  // namespace
 
 bool IsQqDataFolderPath(const char* path) {
   return EndsInEither(path, kFolderNameBytes, res::kConstantData.mobile_qq, res::kConstantData.mobile_qq);
+}
+
+DataFolderKind KindOfDataFolder(const std::string& path) {
+  return IsQqDataFolderPath(path.c_str()) ? DataFolderKind::kQq : DataFolderKind::kWeChat;
 }
 
 bool IsVoiceFilePath(const char* path) {

@@ -2,6 +2,8 @@
 // bytes alone, compared byte by byte and case-sensitively.
 #pragma once
 
+#include <string>
+
 namespace app {
 
 enum class SourceKind {
@@ -17,6 +19,13 @@ bool IsDataFolderPath(const char* path);
 // True when the last 8 bytes of `path` are "MobileQQ": the QQ layout.
 // Every other folder is read by the WeChat layout.
 bool IsQqDataFolderPath(const char* path);
+
+// The layout a data folder is read by, decided once from its path.
+enum class DataFolderKind {
+  kQq,      // ends in "MobileQQ": <account>\ptt\*.slk
+  kWeChat,  // anything else: <account>\voice2\<sub>\<sub>\*.amr
+};
+DataFolderKind KindOfDataFolder(const std::string& path);
 
 // True when the last 4 bytes of `path` are ".slk" or ".amr".
 bool IsVoiceFilePath(const char* path);

@@ -7,6 +7,11 @@ namespace app {
 
 constexpr uint32_t kMainWindow = 0x52010001;
 constexpr uint32_t kAccountListWindow = 0x5201002A;
+// The list window's own unit, through which it is addressed as a control.
+constexpr uint32_t kAccountListWindowUnit = 0x0601002B;
+// A control id of 0 addresses a window's own unit.
+constexpr uint32_t kOwnUnit = 0;
+
 constexpr uint32_t kPathBox = 0x1601001C;
 constexpr uint32_t kBrowseButton = 0x1601001D;
 constexpr uint32_t kBatchConvertButton = 0x1601001E;
@@ -15,16 +20,5 @@ constexpr uint32_t kStopButton = 0x16012B84;
 constexpr uint32_t kSampleRateBox = 0x16010020;
 constexpr uint32_t kDropTarget = 0x16010024;
 constexpr uint32_t kAccountList = 0x1601002C;
-
-// The window's always-on-top property (type property 21).
-constexpr int32_t kPropAlwaysOnTop = 8 + 21;
-
-// Helpers shared by the handlers.
-// Stops the last batch worker; it has ended when this returns. The handle
-// is kept (a second stop finds the thread ended and stops nothing).
-void StopWorker();
-// Closes the handle of a worker that has ended, before a new one is started.
-void ForgetWorker();
-void BringMainWindowToFront();
 
 }  // namespace app

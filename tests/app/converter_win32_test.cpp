@@ -2,6 +2,7 @@
 // record what they were given, so the tests see the exact command lines, the
 // order of the stages and the window each started with.
 #include "app/converter.h"
+#include "app/runtime_access.h"
 
 #include <windows.h>
 
@@ -78,14 +79,11 @@ struct ConverterRun {
 ConverterRun RunConverter(const char* executable, const char* parameters, uint32_t limit_ms = 60000) {
   ConverterRun run;
   int32_t handle = 0;
-  const int32_t started = StartConverter(executable, parameters, &handle);
-  run.started = started != rt::kProgramNotStarted;
-  if (started != rt::kProgramStarted) return run;
-  rt::ArgValue args[3] = {rt::ArgValue::Int(1), rt::ArgValue::Address(&handle, rt::kTagInt),
-                          rt::ArgValue::Int(static_cast<int32_t>(limit_ms))};
-  const int32_t answer = rt::CallLibraryCommand(rt::WaitForPrograms, 3, args).AsInt();
-  run.ended = answer == 0 && ConverterExitCode(handle, &run.exit_code);
-  CloseConverter(handle);
+  const ProgramStart started = StartProgram(executable, parameters, &handle);
+  run.started = started != ProgramStart::kNotStarted;
+  if (started != ProgramStart::kStarted) return run;
+  run.ended = WaitForAny({handle}, limit_ms) == 0 && ProgramExitCode(handle, &run.exit_code);
+  CloseProgram(handle);
   return run;
 }
 

@@ -6,10 +6,11 @@
 #include <cstring>
 #include <fstream>
 
+#include "app/batch_conversion.h"
 #include "app/batch_state.h"
 #include "app/handlers.h"
 #include "app/window_ids.h"
-#include "resources/program_info.h"
+#include "app/program_info.h"
 #include "resources/window_template.h"
 #include "runtime/commands/button.h"
 #include "runtime/commands/drop_target.h"
@@ -122,7 +123,7 @@ AppInProcessTest::AppInProcessTest()
 
 std::vector<rt::WindowRecord> AppInProcessTest::ProgramWindows() {
   std::vector<rt::WindowRecord> windows;
-  rt::ReadWindowTemplate(rt::kWindowTemplate, rt::kWindowTemplateSize, &windows);
+  rt::ReadWindowTemplate(res::kWindowTemplate, res::kWindowTemplateSize, &windows);
   return windows;
 }
 
@@ -141,7 +142,7 @@ void AppInProcessTest::SetUp() {
   rt::RegisterTransLabelType();
   rt::RegisterDropTargetType();
   // The program's own table of operating-system functions.
-  const rt::ProgramInfo& info = res::ProgramInfoBlock();
+  const rt::ProgramInfo& info = app::ProgramInfoBlock();
   rt::InitialiseForeignFunctions(info.foreign_libraries, info.foreign_functions,
                                  static_cast<int32_t>(info.foreign_count));
   GetCurrentDirectoryA(MAX_PATH, previous_);
@@ -159,7 +160,7 @@ void AppInProcessTest::SetUp() {
 }
 
 void AppInProcessTest::TearDown() {
-  app::StopWorker();  // a batch started by a test ends with it
+  app::StopBatch();  // a batch started by a test ends with it, and ends its converters
   app::Batch() = app::BatchState();
   KillTimer(nullptr, timer_);
   SetCurrentDirectoryA(previous_);
