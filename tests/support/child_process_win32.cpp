@@ -4,7 +4,7 @@
 #include <map>
 #include <set>
 
-#include "tools/program_driver/program_driver.h"
+#include "tests/support/program_driver.h"
 
 namespace test_support {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <thread>
 
-#include "tools/program_driver/program_driver.h"
+#include "tests/support/program_driver.h"
 
 namespace test_support {
 

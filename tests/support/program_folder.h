@@ -8,7 +8,7 @@
 #include <string>
 
 #include "tests/support/temp_dir.h"
-#include "tools/program_driver/program_driver.h"
+#include "tests/support/program_driver.h"
 
 namespace test_support {
 

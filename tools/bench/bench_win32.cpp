@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/program_driver/program_driver.h"
+#include "tests/support/program_driver.h"
 
 namespace {
 

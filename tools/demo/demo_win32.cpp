@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "tests/support/mp3_audio.h"
-#include "tools/program_driver/program_driver.h"
+#include "tests/support/program_driver.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/program_driver/program_driver.h"
+#include "tests/support/program_driver.h"
 
 #include <tlhelp32.h>
 
