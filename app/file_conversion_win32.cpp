@@ -10,6 +10,9 @@ namespace {
 constexpr uint32_t kDecoderCannotWrite = 7;
 // A program that could not be waited for is looked at again after this.
 constexpr uint32_t kRecheckMs = 50;
+// A program that is there but did not start (the system short of something
+// for a moment, a scanner holding the file) is tried once more after this.
+constexpr uint32_t kStartAgainMs = 500;
 
 // A real AMR recording, not SILK under an .amr name.
 bool IsAmrRecording(const std::string& path) { return FileBeginsWith(path, kAmrHeader); }
@@ -48,7 +51,11 @@ uint32_t FileConversion::MillisecondsLeft(uint32_t now) const {
 }
 
 void FileConversion::StartStage(const std::string& executable, const std::string& parameters) {
-  const ProgramStart started = StartProgram(executable, parameters, &process_);
+  ProgramStart started = StartProgram(executable, parameters, &process_);
+  if (started == ProgramStart::kNotStarted && FileSize(executable) >= 0) {
+    Pause(kStartAgainMs);
+    started = StartProgram(executable, parameters, &process_);
+  }
   StageOutcome outcome;
   if (started == ProgramStart::kStarted) {
     started_at_ = Now();

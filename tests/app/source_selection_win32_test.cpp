@@ -121,6 +121,29 @@ TEST_F(SourceSelectionTest, AMissingDecoderIsNamedAndNothingElseRuns) {
   EXPECT_FALSE(Exists(dir_.path() + "\\a1.mp3"));
 }
 
+TEST_F(SourceSelectionTest, AConverterThatIsThereButDoesNotStartAtOnceIsTriedAgain) {
+  const std::string voice = dir_.WriteFile("a1.slk", "voice");
+  // Held without sharing, the program file cannot be started; it is let go
+  // well before the second try.
+  HANDLE held = CreateFileA((d_ + "\\silk_v3_decoder.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  ASSERT_EQ(INVALID_HANDLE_VALUE, CreateFileA((d_ + "\\silk_v3_decoder.exe").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                              nullptr, OPEN_EXISTING, 0, nullptr))
+      << "the file is not held";
+  DropFiles({voice});
+  std::thread release([held] {
+    Sleep(100);
+    CloseHandle(held);
+  });
+  Click(kConvertOneButton);
+  release.join();
+  ASSERT_EQ(1u, Boxes().size());
+  EXPECT_EQ(kConverted, Boxes()[0].text);
+  EXPECT_EQ(1u, Logged(Log("silk_v3_decoder"), "end").size());
+  EXPECT_EQ("mp3 of [pcm of " + voice + "]", ReadAll(dir_.path() + "\\a1.mp3"));
+}
+
 TEST_F(SourceSelectionTest, AMissingEncoderIsNamedAndTheIntermediateFileRemoved) {
   const std::string voice = dir_.WriteFile("a1.slk", "voice");
   ASSERT_TRUE(DeleteFileA((d_ + "\\ffmpeg.exe").c_str()));
