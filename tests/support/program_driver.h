@@ -60,7 +60,9 @@ class RunningProgram {
   // The texts of the message boxes open now, left open.
   std::vector<std::string> OpenBoxes() const;
   // The programs this program started that are still running (by parent),
-  // also after it has ended.
+  // also after it has ended. Wine gives ended processes' ids out again, so a
+  // process that was already running when this one started is none of its
+  // own even where its parent id matches.
   std::vector<DWORD> RunningChildren() const;
 
  private:
@@ -69,6 +71,7 @@ class RunningProgram {
   PROCESS_INFORMATION process_ = {};
   DWORD exit_code_ = 0;
   DWORD started_id_ = 0;  // kept after Stop()
+  std::vector<DWORD> running_before_;  // the processes there when it started, sorted
   HWND main_ = nullptr;
   HWND list_window_ = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace test_support {
@@ -86,6 +87,24 @@ void AddFilesBelow(const std::string& folder, const std::string& suffix, std::ve
   FindClose(h);
 }
 
+struct ProcessEntry {
+  DWORD id;
+  DWORD parent;
+};
+
+std::vector<ProcessEntry> Processes() {
+  std::vector<ProcessEntry> processes;
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return processes;
+  PROCESSENTRY32 entry;
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    processes.push_back({entry.th32ProcessID, entry.th32ParentProcessID});
+  }
+  CloseHandle(snapshot);
+  return processes;
+}
+
 }  // namespace
 
 std::vector<std::string> FilesBelow(const std::string& folder, const std::string& suffix) {
@@ -119,6 +138,9 @@ HWND ChildAt(HWND parent, const RECT& wanted) {
 
 bool RunningProgram::Start(const std::string& exe, const std::string& argument,
                            const std::vector<std::string>& environment) {
+  running_before_.clear();
+  for (const ProcessEntry& entry : Processes()) running_before_.push_back(entry.id);
+  std::sort(running_before_.begin(), running_before_.end());
   std::string command = "\"" + exe + "\"";
   if (!argument.empty()) command += " \"" + argument + "\"";
   std::string block = EnvironmentWith(environment);
@@ -273,16 +295,12 @@ std::vector<std::string> RunningProgram::OpenBoxes() const {
 
 std::vector<DWORD> RunningProgram::RunningChildren() const {
   std::vector<DWORD> children;
-  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return children;
-  PROCESSENTRY32 entry;
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-    if (started_id_ != 0 && entry.th32ParentProcessID == started_id_ && entry.th32ProcessID != started_id_) {
-      children.push_back(entry.th32ProcessID);
+  for (const ProcessEntry& entry : Processes()) {
+    if (started_id_ != 0 && entry.parent == started_id_ && entry.id != started_id_ &&
+        !std::binary_search(running_before_.begin(), running_before_.end(), entry.id)) {
+      children.push_back(entry.id);
     }
   }
-  CloseHandle(snapshot);
   return children;
 }
 
