@@ -1,4 +1,4 @@
-.PHONY: test build run bench clean dist
+.PHONY: test build run bench soak clean dist
 
 # Runs every test of both builds; installs what is missing first.
 test:
@@ -20,9 +20,15 @@ dist:
 	scripts/dist
 
 # Measures the program beside bare programs doing the same work under Wine
-# and prints the table (about a quarter of an hour; not part of `make test`).
+# and prints the table (about 7 minutes; not part of `make test`).
 bench:
 	scripts/bench
+
+# Drives the program through a full batch of 1,000 voice files with faulty
+# converters and 100 random stops, restarts and closes after it, checks each
+# step and prints what it found (under 10 minutes; not part of `make test`).
+soak:
+	scripts/soak
 
 clean:
 	rm -rf build
