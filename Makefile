@@ -20,7 +20,7 @@ dist:
 	scripts/dist
 
 # Measures the program beside bare programs doing the same work under Wine
-# and prints the table (about 7 minutes; not part of `make test`).
+# and prints the table (about 4 minutes; not part of `make test`).
 bench:
 	scripts/bench
 
