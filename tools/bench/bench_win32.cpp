@@ -20,7 +20,6 @@
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
-#include <psapi.h>
 #include <winternl.h>
 
 #include <algorithm>
@@ -29,13 +28,18 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/process_watch.h"
 #include "tests/support/program_driver.h"
 
 namespace {
 
+using test_support::PrivateBytes;
 using test_support::RunningProgram;
+using test_support::ScopedHandle;
+using test_support::Seconds;
 using test_support::TextOf;
 using test_support::ToUtf8;
+using test_support::VisibleWindow;
 
 constexpr char kMainCaption[] = "Sonoteca[支持QQ、微信]";
 constexpr char kConverted[] = "转换成功";
@@ -57,16 +61,6 @@ constexpr DWORD kBatchLimitMs = 10 * 60 * 1000;
 constexpr DWORD kBoxPollMs = 5;
 constexpr DWORD kListPollMs = 2;
 
-struct HandleCloser {
-  HANDLE h;
-  explicit HandleCloser(HANDLE handle) : h(handle) {}
-  ~HandleCloser() {
-    if (h != nullptr && h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  }
-  HandleCloser(const HandleCloser&) = delete;
-  HandleCloser& operator=(const HandleCloser&) = delete;
-};
-
 struct SearchCloser {
   HANDLE h;
   explicit SearchCloser(HANDLE handle) : h(handle) {}
@@ -82,17 +76,6 @@ bool StartProcess(const std::string& exe, std::string command, PROCESS_INFORMATI
   STARTUPINFOA si = {};
   si.cb = sizeof si;
   return CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, pi) != FALSE;
-}
-
-double Seconds() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / frequency;
 }
 
 double Median(std::vector<double> values) {
@@ -152,32 +135,6 @@ int CountSubfolders(const std::string& folder) {
 // filters for us: enumerating every window and asking each for its process,
 // class and text costs about 0.75 ms a time under Wine, and would take a good
 // share of a processor from the programs measured when polled every few ms.
-HWND VisibleWindow(DWORD pid, const char* cls, const char* caption) {
-  for (HWND w = FindWindowExA(nullptr, nullptr, cls, caption); w != nullptr;
-       w = FindWindowExA(nullptr, w, cls, caption)) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(w, &owner);
-    if (owner == pid && IsWindowVisible(w)) return w;
-  }
-  return nullptr;
-}
-
-// The private bytes of a process; 0 when they cannot be read.
-// *from_pagefile says when they come from PagefileUsage.
-double PrivateBytes(DWORD pid, bool* from_pagefile) {
-  const HandleCloser process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
-  if (process.h == nullptr) return 0;
-  PROCESS_MEMORY_COUNTERS_EX counters = {};
-  counters.cb = sizeof counters;
-  if (!K32GetProcessMemoryInfo(process.h, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters)) {
-    return 0;
-  }
-  // Windows documents PagefileUsage as the same commit charge; Wine 8 fills
-  // only that one.
-  *from_pagefile = counters.PrivateUsage == 0;
-  return static_cast<double>(*from_pagefile ? counters.PagefileUsage : counters.PrivateUsage);
-}
-
 // The kernel and user time of process `pid` so far, in seconds, from the
 // system's process list (as the task manager reads it); -1 when it is not
 // there. GetProcessTimes would do on Windows, but under Wine 8 it answers
@@ -289,8 +246,8 @@ bool Bench::TimeStartup(const std::string& exe, const char* window_class, double
   PROCESS_INFORMATION pi = {};
   const double start = Seconds();
   if (!StartProcess(exe, "\"" + exe + "\"", &pi)) return Fail("cannot start " + exe);
-  const HandleCloser process(pi.hProcess);
-  const HandleCloser thread(pi.hThread);
+  const ScopedHandle process(pi.hProcess);
+  const ScopedHandle thread(pi.hThread);
   HWND main = nullptr;
   const double limit = start + 30;
   while ((main = VisibleWindow(pi.dwProcessId, window_class, kMainCaption)) == nullptr && Seconds() < limit) {
@@ -447,18 +404,18 @@ bool Bench::TimeBareLoop(int in_flight, double* seconds, double* processor) {
   SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
   HANDLE read_end = nullptr, write_end = nullptr;
   if (!CreatePipe(&read_end, &write_end, &inheritable, 0)) return Fail("no pipe for bare_loop.exe");
-  const HandleCloser reader(read_end);
+  const ScopedHandle reader(read_end);
   SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
   PROCESS_INFORMATION pi = {};
   double start = 0;
   bool started = false;
   {
     // Once this block has closed our write end, the child's end is the pipe's.
-    const HandleCloser writer(write_end);
+    const ScopedHandle writer(write_end);
     HANDLE errors = nullptr;
     DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_ERROR_HANDLE), GetCurrentProcess(), &errors, 0, TRUE,
                     DUPLICATE_SAME_ACCESS);
-    const HandleCloser error_copy(errors);
+    const ScopedHandle error_copy(errors);
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -468,8 +425,8 @@ bool Bench::TimeBareLoop(int in_flight, double* seconds, double* processor) {
     started = CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi) != FALSE;
   }
   if (!started) return Fail("cannot start " + exe);
-  const HandleCloser process(pi.hProcess);
-  const HandleCloser thread(pi.hThread);
+  const ScopedHandle process(pi.hProcess);
+  const ScopedHandle thread(pi.hThread);
   // Its output (one short line) fits in the pipe, so it never waits for us.
   const DWORD waited = WaitForSingleObject(pi.hProcess, kBatchLimitMs);
   *seconds = Seconds() - start;

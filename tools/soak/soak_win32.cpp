@@ -19,7 +19,6 @@
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
-#include <psapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -32,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/process_watch.h"
 #include "tests/support/program_driver.h"
 #include "tools/soak/soak_model.h"
 
@@ -39,9 +39,13 @@ namespace {
 
 using soak::Fault;
 using soak::Voice;
+using test_support::PrivateBytes;
 using test_support::RunningProgram;
+using test_support::ScopedHandle;
+using test_support::Seconds;
 using test_support::TextOf;
 using test_support::ToUtf8;
+using test_support::VisibleWindow;
 
 constexpr char kBatchButton[] = "批量转换";
 constexpr char kStopButton[] = "停止";
@@ -75,27 +79,6 @@ constexpr double kBatchLimitSeconds = 900;
 constexpr char kHangOrder[] = "sleep 600000";
 constexpr char kDamageOrder[] = "exit 1";
 
-struct HandleCloser {
-  HANDLE h;
-  explicit HandleCloser(HANDLE handle) : h(handle) {}
-  ~HandleCloser() {
-    if (h != nullptr && h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  }
-  HandleCloser(const HandleCloser&) = delete;
-  HandleCloser& operator=(const HandleCloser&) = delete;
-};
-
-double Seconds() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / frequency;
-}
-
 void Progress(const std::string& ansi) {
   std::fprintf(stderr, "soak: %s\n", ToUtf8(ansi).c_str());
   std::fflush(stderr);
@@ -110,7 +93,7 @@ std::string Format(double value, int digits) {
 // The whole file; *found says whether there was one.
 std::string ReadWhole(const std::string& path, bool* found) {
   *found = false;
-  const HandleCloser file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  const ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, 0, nullptr));
   if (file.h == INVALID_HANDLE_VALUE) return std::string();
   *found = true;
@@ -127,7 +110,7 @@ std::string ReadWhole(const std::string& path) {
 }
 
 bool WriteWhole(const std::string& path, const std::string& content) {
-  const HandleCloser file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  const ScopedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   if (file.h == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   return WriteFile(file.h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
@@ -155,25 +138,10 @@ std::vector<std::pair<std::string, bool>> Entries(const std::string& pattern) {
   return entries;
 }
 
-// The private bytes of a process, as the bench reads them; 0 when they
-// cannot be read. *from_pagefile says when they come from PagefileUsage.
-double PrivateBytes(DWORD pid, bool* from_pagefile) {
-  const HandleCloser process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
-  if (process.h == nullptr) return 0;
-  PROCESS_MEMORY_COUNTERS_EX counters = {};
-  counters.cb = sizeof counters;
-  if (!K32GetProcessMemoryInfo(process.h, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters)) {
-    return 0;
-  }
-  // Windows documents PagefileUsage as the same commit charge; Wine 8 fills only that one.
-  *from_pagefile = counters.PrivateUsage == 0;
-  return static_cast<double>(*from_pagefile ? counters.PagefileUsage : counters.PrivateUsage);
-}
-
 // The running processes: id and executable name.
 std::map<DWORD, std::string> Processes() {
   std::map<DWORD, std::string> processes;
-  const HandleCloser snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  const ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (snapshot.h == INVALID_HANDLE_VALUE) return processes;
   PROCESSENTRY32 entry;
   entry.dwSize = sizeof entry;
@@ -181,18 +149,6 @@ std::map<DWORD, std::string> Processes() {
     processes[entry.th32ProcessID] = entry.szExeFile;
   }
   return processes;
-}
-
-// A visible message box of process `pid`, or null; found by class, which is
-// cheap enough to poll every few milliseconds.
-HWND BoxOf(DWORD pid) {
-  for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w != nullptr;
-       w = FindWindowExA(nullptr, w, "#32770", nullptr)) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(w, &owner);
-    if (owner == pid && IsWindowVisible(w)) return w;
-  }
-  return nullptr;
 }
 
 // The kinds of violation, in the order they are printed.
@@ -603,7 +559,7 @@ bool Soak::RunFullBatch(bool encoder_goes, FullBatch* batch) {
   bool away = false, back = false;
   double away_at = 0, probe_at = 0;
   HWND box = nullptr;
-  while ((box = BoxOf(pid)) == nullptr && Seconds() - start < kBatchLimitSeconds) {
+  while ((box = VisibleWindow(pid, "#32770", nullptr)) == nullptr && Seconds() - start < kBatchLimitSeconds) {
     const double now = Seconds();
     if (now >= probe_at) {
       Probe();
@@ -718,7 +674,7 @@ bool Soak::Stop(int cycle) {
     Fail("the program did not do as driven", "no stop button");
     return false;
   }
-  while (BoxOf(pid) == nullptr && Seconds() - start < 30) Sleep(2);
+  while (VisibleWindow(pid, "#32770", nullptr) == nullptr && Seconds() - start < 30) Sleep(2);
   const double waited = Seconds() - start;
   if (waited > figures_.longest_stop) {
     figures_.longest_stop = waited;
@@ -739,9 +695,9 @@ bool Soak::Stop(int cycle) {
 // without a word, its converters ended, and a new one runs.
 bool Soak::Restart(int cycle) {
   CheckNoBox();
-  std::vector<std::unique_ptr<HandleCloser>> old;
+  std::vector<std::unique_ptr<ScopedHandle>> old;
   for (DWORD child : program().RunningChildren()) {
-    if (HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, child)) old.push_back(std::make_unique<HandleCloser>(h));
+    if (HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, child)) old.push_back(std::make_unique<ScopedHandle>(h));
   }
   double handled = 0;
   if (!ShowAccount() || !DoubleClick(&handled)) return false;
