@@ -9,16 +9,9 @@
 namespace app {
 namespace {
 
-std::string Take(const rt::ArgValue& value) {
-  char* text = const_cast<char*>(value.AsText());
-  std::string copy = text != nullptr ? text : "";
-  rt::FreeMemory(text);
-  return copy;
-}
-
 std::string SideOf(rt::CommandFn side, const char* text, int32_t count) {
   rt::ArgValue args[2] = {rt::ArgValue::Text(text), rt::ArgValue::Int(count)};
-  return Take(rt::CallCoreCommand(side, 2, args));
+  return rt::TakeText(rt::CallCoreCommand(side, 2, args).AsText());
 }
 
 }  // namespace

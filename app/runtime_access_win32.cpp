@@ -49,14 +49,9 @@ constexpr uint32_t kTerminateRight = 1;        // PROCESS_TERMINATE
 constexpr int32_t kProcessCalls = 15;
 constexpr int32_t kFileCalls = 17;
 
-// A text handed over by a command or a property, as a copy.
-std::string Take(const char* text) {
-  std::string copy = text != nullptr ? text : "";
-  rt::FreeMemory(const_cast<char*>(text));
-  return copy;
-}
+std::string Take(const char* text) { return rt::TakeText(text); }
 
-std::string Take(const rt::ArgValue& value) { return Take(value.AsText()); }
+std::string Take(const rt::ArgValue& value) { return rt::TakeText(value.AsText()); }
 
 const char* TextProperty(uint32_t window, uint32_t control, int32_t property) {
   return reinterpret_cast<const char*>(static_cast<intptr_t>(rt::ReadProperty(window, control, property, kWhole)));
@@ -279,10 +274,9 @@ ProgramStart StartProgram(const std::string& executable, const std::string& para
 }
 
 int32_t WaitForAny(const std::vector<int32_t>& handles, uint32_t limit_ms) {
-  std::vector<int32_t> copy = handles;
   const int32_t answer =
-      Library(rt::WaitForPrograms, {rt::ArgValue::Int(static_cast<int32_t>(copy.size())),
-                                    rt::ArgValue::Address(copy.data(), rt::kTagInt),
+      Library(rt::WaitForPrograms, {rt::ArgValue::Int(static_cast<int32_t>(handles.size())),
+                                    rt::ArgValue::Address(handles.data(), rt::kTagInt),
                                     rt::ArgValue::Int(static_cast<int32_t>(limit_ms))})
           .AsInt();
   return answer >= 0 || answer == kWaitTimedOut ? answer : kWaitFailed;

@@ -74,6 +74,12 @@ char* NewText(const char* s) {
   return NewTextN(s, static_cast<int32_t>(std::strlen(s)));
 }
 
+std::string TakeText(const char* text) {
+  std::string copy = text != nullptr ? text : "";
+  FreeMemory(const_cast<char*>(text));
+  return copy;
+}
+
 char* NewTextN(const char* s, int32_t length) {
   if (length < 1) return nullptr;
   auto* t = static_cast<char*>(AllocateMemory(length + 1));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace rt {
 
@@ -22,6 +23,9 @@ bool InConstantData(const void* p);
 // Value builders. Empty results are null, never an allocated empty text.
 char* NewText(const char* s);
 char* NewTextN(const char* s, int32_t length);
+// A text handed over by a command or a property, as a copy (null is the
+// empty text); the text itself is freed.
+std::string TakeText(const char* text);
 void* NewByteBuffer(const void* data, int32_t length);
 // Byte buffer block accessors (count 1, length N, then N bytes).
 int32_t ByteBufferLength(const void* buffer);
