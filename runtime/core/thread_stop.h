@@ -66,9 +66,11 @@ void ReleaseWorkerHandle(uintptr_t handle);
 // `parameter` and returns the platform's thread handle, 0 on failure; the
 // caller owns that handle. StopThread stops the thread of `handle`: one that
 // StartWorkerThread started ends at its next safe point, and a message box
-// it shows is closed; StopThread returns once it has ended (within a
-// second). Any other thread is terminated where it stands with exit code
-// 0xFFFFFFFF. Returns the platform's answer: true when the thread was
+// it shows is closed; StopThread returns once it has ended. One that reaches
+// no safe point within a second of the stop, or of the end of its last
+// stretch that must not be cut, is ended where it stands, but never in its
+// start-up or its own ending, where the loader holds its lock for it. Any
+// other thread is terminated where it stands with exit code 0xFFFFFFFF. Returns the platform's answer: true when the thread was
 // stopped, false for 0 or an invalid handle.
 constexpr uint32_t kDeferredStopLimitMs = 10000;
 uintptr_t StartWorkerThread(uintptr_t routine, uintptr_t parameter);

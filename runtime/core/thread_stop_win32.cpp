@@ -26,6 +26,13 @@ struct WorkerControl {
   int32_t stoppers = 0;  // StopThread calls at work on this block (under the lock)
   // Open StopDeferral scopes of the worker.
   std::atomic<int32_t> deferrals{0};
+  // When the last of them ended (GetTickCount), or when the thread was made.
+  std::atomic<uint32_t> stretch_ended{0};
+  // Only while the worker runs its own code may it be cut off: in its
+  // start-up and its ending the loader holds its lock on the thread's behalf,
+  // and a thread ended there takes that lock with it for good.
+  enum Phase : int32_t { kStarting, kRunning, kEnding };
+  std::atomic<int32_t> phase{kStarting};
   // Handles the worker holds across safe points. Touched by the worker while
   // it runs, and by a stopper only once the worker has been ended.
   struct Held {
@@ -71,10 +78,13 @@ void CloseHeldHandles(WorkerControl* control) {
 DWORD WINAPI WorkerStart(LPVOID argument) {
   auto* control = static_cast<WorkerControl*>(argument);
   TlsSetValue(Runtime().worker_slot.load(std::memory_order_acquire), control);
+  control->phase.store(WorkerControl::kRunning, std::memory_order_release);
   ThreadSafePoint();  // stopped before its first step
   using Routine = DWORD(WINAPI*)(LPVOID);
   const Routine routine = reinterpret_cast<Routine>(control->routine);
-  return routine(reinterpret_cast<LPVOID>(control->parameter));
+  const DWORD code = routine(reinterpret_cast<LPVOID>(control->parameter));
+  control->phase.store(WorkerControl::kEnding, std::memory_order_release);
+  return code;
 }
 
 void FreeControl(WorkerControl* control) {
@@ -107,10 +117,24 @@ BOOL CALLBACK CloseOneBox(HWND window, LPARAM) {
   return TRUE;
 }
 
+// Whether a worker that has not yet ended may now be cut off where it
+// stands: it runs its own code outside any stretch that must not be cut, and
+// has had its time to reach a safe point since the stop was asked at
+// `asked`, or since its last such stretch ended, whichever came later.
+bool MayCutOff(const WorkerControl& control, DWORD asked) {
+  if (control.phase.load(std::memory_order_acquire) != WorkerControl::kRunning) return false;
+  if (control.deferrals.load(std::memory_order_acquire) != 0) return false;
+  const DWORD now = GetTickCount();
+  const DWORD since_asked = now - asked;
+  const DWORD since_stretch = now - control.stretch_ended.load(std::memory_order_acquire);
+  return (since_asked < since_stretch ? since_asked : since_stretch) >= kSafePointWaitMs;
+}
+
 // Waits for the worker to end, closing its message boxes and answering
 // messages other threads send to this one (a worker writing a property of a
 // window of this thread waits for that). False when it did not end in time:
-// a second, or longer while the worker is inside a StopDeferral.
+// a second after the stop or after the end of a stretch that must not be
+// cut, whichever is later, and never longer than kDeferredStopLimitMs.
 bool WaitForWorkerEnd(WorkerControl* control) {
   const DWORD start = GetTickCount();
   for (;;) {
@@ -124,11 +148,8 @@ bool WaitForWorkerEnd(WorkerControl* control) {
     } else if (r == WAIT_FAILED) {
       return false;
     }
-    const DWORD waited = GetTickCount() - start;
-    if (waited >= kDeferredStopLimitMs) return false;
-    if (waited >= kSafePointWaitMs && control->deferrals.load(std::memory_order_acquire) == 0) {
-      return false;
-    }
+    if (GetTickCount() - start >= kDeferredStopLimitMs) return false;
+    if (MayCutOff(*control, start)) return false;
   }
 }
 
@@ -143,6 +164,7 @@ void ThreadSafePoint() {
   WorkerControl* control = CurrentWorker();
   if (control == nullptr || !control->stop.load(std::memory_order_acquire)) return;
   if (control->deferrals.load(std::memory_order_acquire) != 0) return;
+  control->phase.store(WorkerControl::kEnding, std::memory_order_release);
   CloseHeldHandles(control);
   ExitThread(kStoppedExitCode);
 }
@@ -152,7 +174,11 @@ StopDeferral::StopDeferral() {
 }
 
 StopDeferral::~StopDeferral() {
-  if (WorkerControl* control = CurrentWorker()) control->deferrals.fetch_sub(1, std::memory_order_acq_rel);
+  if (WorkerControl* control = CurrentWorker()) {
+    // Stamped first: a stopper that sees the count fall sees the new time.
+    control->stretch_ended.store(GetTickCount(), std::memory_order_release);
+    control->deferrals.fetch_sub(1, std::memory_order_acq_rel);
+  }
 }
 
 void HoldWorkerHandle(uintptr_t handle, HeldHandleKind kind) {
@@ -247,6 +273,7 @@ uintptr_t StartWorkerThread(uintptr_t routine, uintptr_t parameter) {
   if (control == nullptr) return 0;
   control->routine = routine;
   control->parameter = parameter;
+  control->stretch_ended.store(GetTickCount(), std::memory_order_relaxed);
   control->stop_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   if (control->stop_event == nullptr) {
     FreeControl(control);
@@ -302,6 +329,7 @@ bool StopThread(uintptr_t handle) {
       std::lock_guard<std::mutex> lock(state.workers_lock);
       --control->stoppers;
     }
+    control->phase.store(WorkerControl::kEnding, std::memory_order_release);
     ExitThread(kStoppedExitCode);
   }
   if (!WaitForWorkerEnd(control)) {
