@@ -20,6 +20,13 @@ namespace {
 
 constexpr uint32_t kButtonFace = 0xFF000000;
 
+// A close asked for while events are held back (a window is still being
+// built) cannot be put to the program's handlers; destroying the window
+// without asking would leave a program that nobody can end. It is held and
+// asked again once events flow.
+constexpr UINT_PTR kHeldCloseTimer = 0x5EC1;
+constexpr UINT kHeldCloseCheckMs = 20;
+
 struct WindowControl : ClassControl {
   WindowUnitData data;
   bool activated_once = false;
@@ -230,12 +237,24 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
 
   switch (message) {
     case WM_CLOSE: {
+      const RuntimeState& state = Runtime();
+      if (state.suspension > 0 && !state.shutdown_in_progress) {
+        SetTimer(hwnd, kHeldCloseTimer, kHeldCloseCheckMs, nullptr);
+        return 0;
+      }
       if (Raise(id, kWindowCloseRequest) || !IsWindow(hwnd)) return 0;
       if (Raise(id, kWindowMayClose) || !IsWindow(hwnd)) return 0;
       if (Window* window = LookupWindow(id)) ReleaseDisabledWindows(*window);
       DestroyWindow(hwnd);
       return 0;
     }
+    case WM_TIMER:
+      if (wparam != kHeldCloseTimer) break;
+      if (Runtime().suspension == 0) {
+        KillTimer(hwnd, kHeldCloseTimer);
+        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+      }
+      return 0;
     case WM_QUERYENDSESSION: return Raise(id, kWindowMayClose) ? FALSE : TRUE;
     case WM_DESTROY: Raise(id, kWindowDestroyed); break;
     case WM_MOVE: Raise(id, kWindowMoved); break;

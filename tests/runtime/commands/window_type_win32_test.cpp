@@ -14,6 +14,7 @@
 #include "runtime/core/runtime_state.h"
 #include "runtime/core/template_format.h"
 #include "runtime/core/window_loading.h"
+#include "tests/support/program_driver.h"
 #include "tests/support/runtime_fixture.h"
 
 namespace rt {
@@ -202,6 +203,25 @@ TEST_F(WindowTypeEventsTest, CloseQueriesMayKeepTheWindowOpen) {
   EXPECT_EQ(1, g_events[1]);
   EXPECT_EQ(1, Count(kWindowDestroyed));
   EXPECT_EQ(nullptr, WindowHandle(kWin));
+}
+
+TEST_F(WindowTypeEventsTest, ACloseWhileEventsAreHeldBackIsAskedOnceTheyFlowAgain) {
+  ASSERT_EQ(0, LoadWindow(kWin, 0, false));
+  HWND hwnd = WindowHandle(kWin);
+  g_events.clear();
+  ++Runtime().suspension;  // as while another window is being built
+  SendMessageA(hwnd, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(IsWindow(hwnd)) << "not closed behind the handlers' back";
+  EXPECT_TRUE(g_events.empty());
+  --Runtime().suspension;
+  ASSERT_TRUE(test_support::WaitUntil([&] {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    return !IsWindow(hwnd);
+  }, 5000)) << "the held close was asked and let the window close";
+  ASSERT_GE(g_events.size(), 2u);
+  EXPECT_EQ(12, g_events[0]);
+  EXPECT_EQ(1, g_events[1]);
 }
 
 TEST_F(WindowTypeEventsTest, ShowingActivatingAndMovingRaiseTheirEvents) {
