@@ -25,7 +25,9 @@ class RunningProgram {
   RunningProgram& operator=(const RunningProgram&) = delete;
 
   // Starts `exe` with the argument (quoted when not empty) and the
-  // environment variables "NAME=value" added; true once both windows exist.
+  // environment variables "NAME=value" added; true once both windows exist,
+  // the main window (or a message box of the start-up) is shown and the
+  // program waits for input.
   bool Start(const std::string& exe, const std::string& argument = std::string(),
              const std::vector<std::string>& environment = {});
 

@@ -159,10 +159,17 @@ bool RunningProgram::Start(const std::string& exe, const std::string& argument,
     }
     return main_ != nullptr && list_window_ != nullptr;
   });
-  // The drop target is registered once the main window has been created.
-  WaitUntil([this] { return path_box() != nullptr && GetPropA(path_box(), "WineMarshalledDropTarget") != nullptr; },
-            5000);
-  return main_ != nullptr && list_window_ != nullptr;
+  if (main_ == nullptr || list_window_ == nullptr) return false;
+  // Ready as a user finds it: the main window shown (or a message box the
+  // start-up shows, which comes first), the start-up handled to the end (a
+  // click that came while the program still loaded its windows would reach
+  // no handler), and the drop target registered.
+  if (!WaitUntil([this] { return IsWindowVisible(main_) || VisibleBox(process_.dwProcessId) != nullptr; })) {
+    return false;
+  }
+  if (WaitForInputIdle(process_.hProcess, 30000) != 0) return false;
+  return WaitUntil([this] { return path_box() != nullptr && GetPropA(path_box(), "WineMarshalledDropTarget") != nullptr; },
+                   5000);
 }
 
 RunningProgram::~RunningProgram() { Stop(); }
