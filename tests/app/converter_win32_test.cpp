@@ -241,10 +241,18 @@ TEST_F(ConverterTest, AHangingProgramIsGivenUpAtTheLimit) {
   EXPECT_TRUE(TerminateProcessById(id));
 }
 
+// The programs looked up bear a name that is this test process's own, so
+// that no program of another test (or one left by a test that was killed)
+// can be taken for them.
 class ProcessLookupTest : public ConverterTest {
  protected:
+  void SetUp() override {
+    ConverterTest::SetUp();
+    name_ = "lookup-" + std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(CopyFileA(EncoderPath(d_).c_str(), (d_ + "\\" + name_ + ".exe").c_str(), FALSE));
+  }
   DWORD StartEncoder(HANDLE* process) {
-    std::string command = "\"" + EncoderPath(d_) + "\"";
+    std::string command = "\"" + d_ + "\\" + name_ + ".exe\"";
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
@@ -255,10 +263,12 @@ class ProcessLookupTest : public ConverterTest {
     *process = pi.hProcess;
     return pi.dwProcessId;
   }
+  std::string name_;
 };
 
 TEST_F(ProcessLookupTest, FindsTheFirstExactNameAndTerminatesIt) {
-  Control("ffmpeg", "sleep 20000");
+  Control(name_.c_str(), "sleep 20000");
+  const std::string exe = name_ + ".exe";
   HANDLE first = nullptr, second = nullptr;
   const DWORD id1 = StartEncoder(&first);
   const DWORD id2 = StartEncoder(&second);
@@ -278,7 +288,7 @@ TEST_F(ProcessLookupTest, FindsTheFirstExactNameAndTerminatesIt) {
       EXPECT_STREQ("platform_tests.exe", name);
       EXPECT_GT(records[i]->thread_count, 0);
     }
-    if (expected == -1 && name != nullptr && std::string(name) == "ffmpeg.exe") {
+    if (expected == -1 && name != nullptr && name == exe) {
       expected = records[i]->process_id;
     }
   }
@@ -286,9 +296,11 @@ TEST_F(ProcessLookupTest, FindsTheFirstExactNameAndTerminatesIt) {
   EXPECT_TRUE(self_seen);
   ASSERT_TRUE(expected == static_cast<int32_t>(id1) || expected == static_cast<int32_t>(id2));
 
-  EXPECT_EQ(expected, FindProcessIdByName("ffmpeg.exe"));
-  EXPECT_EQ(-1, FindProcessIdByName("FFMPEG.EXE")) << "case-sensitive";
-  EXPECT_EQ(-1, FindProcessIdByName("ffmpeg")) << "whole names only";
+  std::string upper = exe;
+  for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  EXPECT_EQ(expected, FindProcessIdByName(exe.c_str()));
+  EXPECT_EQ(-1, FindProcessIdByName(upper.c_str())) << "case-sensitive";
+  EXPECT_EQ(-1, FindProcessIdByName(name_.c_str())) << "whole names only";
   EXPECT_EQ(-1, FindProcessIdByName("Console Window Host"));
   TerminateConsoleHost();  // nothing bears that name: nothing happens
 
@@ -302,7 +314,7 @@ TEST_F(ProcessLookupTest, FindsTheFirstExactNameAndTerminatesIt) {
     CloseHandle(h);
   }
   EXPECT_FALSE(TerminateProcessById(-1));
-  EXPECT_EQ(-1, FindProcessIdByName("ffmpeg.exe"));
+  EXPECT_EQ(-1, FindProcessIdByName(exe.c_str()));
 }
 
 }  // namespace

@@ -132,14 +132,28 @@ TEST_F(SourceSelectionTest, AConverterThatIsThereButDoesNotStartAtOnceIsTriedAga
                                               nullptr, OPEN_EXISTING, 0, nullptr))
       << "the file is not held";
   DropFiles({voice});
-  std::thread release([held] {
-    Sleep(100);
+  // Let go a while before the second try, and noted when (the stand-ins'
+  // clock): the one run there is must have begun after it.
+  LARGE_INTEGER released = {};
+  std::thread release([held, &released] {
+    Sleep(250);
+    QueryPerformanceCounter(&released);
     CloseHandle(held);
   });
+  LARGE_INTEGER clicked, answered;
+  QueryPerformanceCounter(&clicked);
   Click(kConvertOneButton);
+  QueryPerformanceCounter(&answered);
   release.join();
   ASSERT_EQ(1u, Boxes().size());
   EXPECT_EQ(kConverted, Boxes()[0].text);
+  const std::vector<std::string> begun = Logged(Log("silk_v3_decoder"), "begin");
+  ASSERT_EQ(1u, begun.size()) << "one start failed, the other ran";
+  EXPECT_GT(std::stoll(begun[0]), released.QuadPart) << "the run that ran was not the first try";
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  EXPECT_GE((answered.QuadPart - clicked.QuadPart) * 1000 / frequency.QuadPart, 500)
+      << "a first try that failed is followed by a half-second pause";
   EXPECT_EQ(1u, Logged(Log("silk_v3_decoder"), "end").size());
   EXPECT_EQ("mp3 of [pcm of " + voice + "]", ReadAll(dir_.path() + "\\a1.mp3"));
 }
