@@ -325,10 +325,6 @@ bool WorkerEnded(uintptr_t handle, uint32_t bound_ms) {
   return WaitForAny({static_cast<int32_t>(static_cast<intptr_t>(handle))}, bound_ms) == 0;
 }
 
-// Stops the last batch worker by force; it has ended when this returns.
-// The handle is kept (a second stop finds the thread ended).
-void KillWorker() { KillWorkerThread(Batch().worker_thread_handle); }
-
 // Closes the handle of a worker that has ended, before a new one is started.
 void ForgetWorker() {
   BatchState& batch = Batch();
@@ -385,15 +381,25 @@ void CollectVoiceFiles(const std::string& folder, DataFolderKind kind) {
 bool StopBatch() {
   BatchState& batch = Batch();
   ++batch.collection_serial;  // a collection still running starts nothing
-  BatchJob* job = batch.job.get();
+  // The batch this stop is about: while it waits, no handler may start
+  // another, so these stay what they are until it has done.
+  BatchJob* const job = batch.job.get();
+  const uintptr_t worker = batch.worker_thread_handle;
   bool stopped = false;
-  if (job != nullptr && batch.worker_thread_handle != 0) {
+  if (job != nullptr && worker != 0) {
     BatchOutcome expected = BatchOutcome::kRunning;
     stopped = job->outcome.compare_exchange_strong(expected, BatchOutcome::kStopped);
     if (stopped) RaiseSignal(job->stop_signal);
-    if (!WorkerEnded(batch.worker_thread_handle, kStopBoundMs)) {
+    // A stop inside this one's wait (a second press, the close) waits for
+    // the same worker; only the outermost lets batches start again.
+    const bool outermost = !batch.stop_waiting;
+    batch.stop_waiting = true;
+    const bool ended = WorkerEnded(worker, kStopBoundMs);
+    if (outermost) batch.stop_waiting = false;
+    if (!ended) {
       // It did not wind down: it is cut off, and its files are cleared here.
-      KillWorker();
+      // The handle is kept: a second stop finds the thread ended.
+      KillWorkerThread(worker);
       for (const std::unique_ptr<FileConversion>& conversion : job->in_flight) conversion->AbandonWithoutHandle();
       job->in_flight.clear();
     }
@@ -404,6 +410,9 @@ bool StopBatch() {
 
 bool StartBatchConversion(const rt::EventWord*, int32_t, int64_t*) {
   BatchState& batch = Batch();
+  // Pressed while a stop waits for its worker: that stop holds the batch
+  // this one would free. The click goes the way of a click on a busy window.
+  if (batch.stop_waiting) return false;
   ++batch.listing_serial;  // a listing still running has its account now
   SetWindowShown(kAccountListWindow, false);
   SetWindowUsable(kAccountListWindow, false);

@@ -73,6 +73,10 @@ struct BatchState {
   // Raised by every batch start and stop: a collection that sees it change
   // has been overtaken and starts nothing.
   uint32_t collection_serial = 0;
+  // A stop waits for the worker on the window thread, which handles its
+  // messages meanwhile: no batch may start inside that wait, for it would
+  // free the job and the worker the stop still holds.
+  bool stop_waiting = false;
   uint32_t converter_limit_ms = kConverterLimitMs;
 };
 
