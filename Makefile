@@ -1,8 +1,9 @@
 .PHONY: test build run bench soak clean dist
 
 # Runs every test of both builds; installs what is missing first.
+# REPEAT=N runs each Windows suite N times and counts each test's failures.
 test:
-	scripts/run-tests
+	scripts/run-tests $(if $(REPEAT),--repeat $(REPEAT))
 
 build:
 	scripts/setup
