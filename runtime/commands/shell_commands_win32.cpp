@@ -2,6 +2,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "runtime/core/ansi_path.h"
 #include "runtime/core/heap.h"
 #include "runtime/core/requests.h"
+#include "runtime/core/runtime_state.h"
 #include "runtime/core/thread_stop.h"
 
 namespace rt {
@@ -129,8 +131,30 @@ ProgramStartResult StartWithShell(int32_t argc, const ArgValue* args, HANDLE* pr
   return kProgramStarted;
 }
 
+// The job object of the started programs (see RuntimeState); null when the
+// system cannot make one.
+HANDLE StartedProgramsJob() {
+  RuntimeState& state = Runtime();
+  std::lock_guard<std::mutex> lock(state.started_programs_lock);
+  if (state.started_programs_job == 0) {
+    const HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    if (job == nullptr) return nullptr;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+      CloseHandle(job);
+      return nullptr;
+    }
+    state.started_programs_job = reinterpret_cast<uintptr_t>(job);
+  }
+  return reinterpret_cast<HANDLE>(state.started_programs_job);
+}
+
 // A start without the shell: no console, no window and no console host,
-// which the shell gives every console program it starts.
+// which the shell gives every console program it starts. The program goes
+// into the job before its first instruction, so that it cannot outlive this
+// process; where it cannot (a job of ours that allows no other), it runs all
+// the same.
 ProgramStartResult StartDirectly(const char* file, const char* parameters, HANDLE* process) {
   *process = nullptr;
   ThreadSafePoint();
@@ -144,11 +168,16 @@ ProgramStartResult StartDirectly(const char* file, const char* parameters, HANDL
   PROCESS_INFORMATION started = {};
   {
     StopDeferral deferral;
-    if (!CreateProcessA(file, &command_line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &started)) {
+    const HANDLE job = StartedProgramsJob();
+    if (!CreateProcessA(file, &command_line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW | CREATE_SUSPENDED,
+                        nullptr, nullptr, &startup, &started)) {
       return kProgramNotStarted;
     }
-    if (started.hThread != nullptr) CloseHandle(started.hThread);
+    if (job != nullptr && started.hProcess != nullptr) AssignProcessToJobObject(job, started.hProcess);
+    if (started.hThread != nullptr) {
+      ResumeThread(started.hThread);
+      CloseHandle(started.hThread);
+    }
     if (started.hProcess == nullptr) return kProgramUnwaitable;
     HoldWorkerHandle(reinterpret_cast<uintptr_t>(started.hProcess), HeldHandleKind::kKernelObject);
   }

@@ -124,6 +124,12 @@ struct RuntimeState {
   std::mutex workers_lock;
   std::vector<WorkerControl*> workers;
   std::atomic<uint32_t> worker_slot{0xFFFFFFFFu};
+
+  // The job object every program started by StartProgram belongs to: its
+  // handle is never closed, so the system ends those programs when this
+  // process ends, however it ends. Made by the first start (under the lock).
+  std::mutex started_programs_lock;
+  uintptr_t started_programs_job = 0;
 };
 
 RuntimeState& Runtime();
