@@ -12,8 +12,13 @@ constexpr int32_t kSuffixBytes = 4;  // ".slk" and ".amr"; the suffix itself is 
 
 // A decoding reason names the voice file in a single-file message.
 bool NamesVoiceFile(Failure failure) {
-  return failure == Failure::kDecodeFailed || failure == Failure::kDecodeTimedOut;
+  return failure == Failure::kDecodeFailed || failure == Failure::kDecodeTimedOut ||
+         failure == Failure::kVoiceUnreadable || failure == Failure::kVoiceTooLong;
 }
+
+// Our decoder's exit codes for a voice file it cannot read and one too long.
+constexpr uint32_t kDecoderCannotRead = 1;
+constexpr uint32_t kDecoderTooLong = 6;
 
 }  // namespace
 
@@ -67,6 +72,8 @@ std::string EncoderParameters(const ConversionPlan& plan, const std::string& rat
 Failure JudgeDecoder(const StageOutcome& decoder, int64_t pcm_size) {
   if (!decoder.started) return Failure::kDecoderNotStarted;
   if (decoder.timed_out) return Failure::kDecodeTimedOut;
+  if (decoder.waited && decoder.exit_code == kDecoderCannotRead) return Failure::kVoiceUnreadable;
+  if (decoder.waited && decoder.exit_code == kDecoderTooLong) return Failure::kVoiceTooLong;
   if (decoder.waited && decoder.exit_code != 0) return Failure::kDecodeFailed;
   return pcm_size > 0 ? Failure::kNone : Failure::kDecodeFailed;
 }
@@ -85,6 +92,8 @@ std::string FailureReason(const ConversionPlan& plan, Failure failure) {
     case Failure::kDecoderNotStarted: return c.cannot_start + plan.decoder;
     case Failure::kDecodeFailed: return c.decode_failed;
     case Failure::kDecodeTimedOut: return c.decode_timed_out;
+    case Failure::kVoiceUnreadable: return c.voice_unreadable;
+    case Failure::kVoiceTooLong: return c.voice_too_long;
     case Failure::kEncoderNotStarted: return c.cannot_start + plan.encoder;
     case Failure::kNotProduced: return c.not_produced + plan.mp3;
     case Failure::kPcmFolderNotWritable: return c.cannot_write_folder + FolderOf(plan.pcm);
@@ -115,7 +124,10 @@ std::string SingleFileReport(const ConversionPlan& plan, Failure failure, bool i
 std::string BatchSummary(int32_t converted, const std::vector<std::string>& reasons,
                          const std::string& failure_list_path, bool list_written) {
   const res::ConstantData& c = res::kConstantData;
-  if (reasons.empty()) return c.converted;
+  if (reasons.empty()) {
+    return list_written ? std::string(c.converted)
+                        : c.converted + ("\r\n" + (c.failure_list_not_removed + failure_list_path));
+  }
   std::string summary = c.summary_done + std::to_string(converted) + c.summary_failed +
                         std::to_string(reasons.size()) + c.summary_end;
   for (size_t i = 0; i < reasons.size() && i < kFailuresShown; ++i) summary += "\r\n" + reasons[i];

@@ -39,6 +39,11 @@ enum class Failure {
   kNone,                // the MP3 was written by this conversion
   kDecoderNotStarted,   // the decoder could not be started
   kDecodeFailed,        // it ended with an error, or wrote nothing
+  // Our decoder says so itself: the voice file cannot be read (held by
+  // another program without sharing, no permission), or holds more sound
+  // than a voice message can.
+  kVoiceUnreadable,
+  kVoiceTooLong,
   kDecodeTimedOut,      // it did not end within its bound: the encoder was not started
   kEncoderNotStarted,
   kNotProduced,         // the encoder did not write the MP3 (or not within its bound)
@@ -73,13 +78,14 @@ struct StageOutcome {
 // code 0 (or could not be waited for) and left a non-empty intermediate file
 // (`pcm_size`, -1 when there is none). Decoders exist that exit 0 after
 // refusing a file and write nothing, so the file decides as much as the code.
+// Exit codes 1 and 6 are our decoder's "cannot read" and "too long".
 Failure JudgeDecoder(const StageOutcome& decoder, int64_t pcm_size);
 // Whether the encoder wrote the MP3: ended with 0 and a non-empty file of
 // `mp3_size` bytes (an MP3 from an earlier run has been set aside before).
 Failure JudgeEncoder(const StageOutcome& encoder, int64_t mp3_size);
 
 // The reason as a batch lists it after the voice file: "无法启动：<program>",
-// "解码失败", "解码超时", "没有生成：<mp3>", "无法写入文件夹：<folder>",
+// "解码失败", "解码超时", "无法读取语音文件", "语音过长（超过 30 分钟）", "没有生成：<mp3>", "无法写入文件夹：<folder>",
 // "磁盘空间不足：<folder>", and for an earlier MP3 kept "...保持原样：<mp3>";
 // empty for kNone.
 std::string FailureReason(const ConversionPlan& plan, Failure failure);
@@ -92,7 +98,9 @@ std::string SingleFileReport(const ConversionPlan& plan, Failure failure, bool i
 // The end of a batch. `reasons` holds the reason of every file that failed,
 // in collection order, as "<voice file>：<reason>" lines. The list file's
 // path ends it; when the list could not be written, `list_written` is false
-// and the message says so instead.
+// and the message says so instead. A batch without failures whose earlier
+// list could not be removed (`list_written` false) names that list, which
+// no longer tells the truth.
 std::string BatchSummary(int32_t converted, const std::vector<std::string>& reasons,
                          const std::string& failure_list_path, bool list_written = true);
 // How many failed files the message lists before pointing to the list file.

@@ -30,6 +30,8 @@ struct ConstantData {
   char not_produced[sizeof("没有生成：")];
   char decode_failed[sizeof("解码失败")];
   char decode_timed_out[sizeof("解码超时")];
+  char voice_unreadable[sizeof("无法读取语音文件")];
+  char voice_too_long[sizeof("语音过长（超过 30 分钟）")];
   char colon[sizeof("：")];
   char intermediate_left[sizeof("中间文件未能删除：")];
   // A press of the convert-one button without a voice file to convert.
@@ -51,6 +53,8 @@ struct ConstantData {
   char old_mp3_read_only[sizeof("已有的 MP3 是只读文件，保持原样：")];
   char old_mp3_in_use[sizeof("已有的 MP3 无法替换（可能正被其他程序使用），保持原样：")];
   char failure_list_not_written[sizeof("失败列表无法写入：")];
+  // A batch without failures whose earlier list stays (another program holds it).
+  char failure_list_not_removed[sizeof("以前的失败列表无法删除：")];
 };
 
 extern const ConstantData kConstantData;

@@ -55,7 +55,9 @@ TEST(StageJudgementTest, OnlyAnExitCodeOfZeroAndANonEmptyFileCount) {
   EXPECT_EQ(Failure::kNone, JudgeDecoder(Ended(0), 48000));
   EXPECT_EQ(Failure::kDecodeFailed, JudgeDecoder(Ended(0), 0)) << "exit 0 and nothing written";
   EXPECT_EQ(Failure::kDecodeFailed, JudgeDecoder(Ended(0), -1));
-  EXPECT_EQ(Failure::kDecodeFailed, JudgeDecoder(Ended(1), 48000));
+  EXPECT_EQ(Failure::kDecodeFailed, JudgeDecoder(Ended(5), 48000));
+  EXPECT_EQ(Failure::kVoiceUnreadable, JudgeDecoder(Ended(1), -1)) << "our decoder cannot read it";
+  EXPECT_EQ(Failure::kVoiceTooLong, JudgeDecoder(Ended(6), -1));
   StageOutcome hung = Ended(0);
   hung.timed_out = true;
   EXPECT_EQ(Failure::kDecodeTimedOut, JudgeDecoder(hung, 48000)) << "a half-written file is never read";
@@ -81,14 +83,18 @@ TEST(ConversionReportTest, EachFailureIsNamedWithWhatItConcerns) {
   EXPECT_EQ("转换失败，解码超时：D:\\bak\\a1.slk\r\n中间文件未能删除：D:\\bak\\a1.pcm",
             SingleFileReport(plan, Failure::kDecodeTimedOut, true));
   EXPECT_EQ("转换失败，没有生成：D:\\bak\\a1.mp3", SingleFileReport(plan, Failure::kNotProduced, false));
+  EXPECT_EQ("转换失败，无法读取语音文件：D:\\bak\\a1.slk", SingleFileReport(plan, Failure::kVoiceUnreadable, false));
+  EXPECT_EQ("转换失败，语音过长（超过 30 分钟）：D:\\bak\\a1.slk", SingleFileReport(plan, Failure::kVoiceTooLong, false));
 
   const ConversionPlan batch = PlanBatchFile("D:\\q\\ptt\\b.slk", "b", "E:\\vc", "888");
   EXPECT_EQ("D:\\q\\ptt\\b.slk：解码失败", FailureLine(batch, Failure::kDecodeFailed));
+  EXPECT_EQ("D:\\q\\ptt\\b.slk：无法读取语音文件", FailureLine(batch, Failure::kVoiceUnreadable));
   EXPECT_EQ("D:\\q\\ptt\\b.slk：没有生成：E:\\vc\\out\\888\\b.mp3", FailureLine(batch, Failure::kNotProduced));
 }
 
 TEST(ConversionReportTest, ABatchSaysHowManyFailedAndListsTenAtMost) {
   EXPECT_EQ("转换成功", BatchSummary(3, {}, ""));
+  EXPECT_EQ("转换成功\r\n以前的失败列表无法删除：L", BatchSummary(3, {}, "L", false)) << "an earlier list stays";
   std::vector<std::string> reasons;
   for (int i = 1; i <= 12; ++i) reasons.push_back("f" + std::to_string(i) + ".slk：解码失败");
   const std::string summary = BatchSummary(5, reasons, "E:\\vc\\out\\888\\转换失败.txt");

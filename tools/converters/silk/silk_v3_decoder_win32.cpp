@@ -158,8 +158,11 @@ bool ReadVoice(const std::wstring& path, std::vector<uint8_t>* data, FileIdentit
     *reason = L"is a folder";
     return false;
   }
-  const Handle file = Open(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  // Whatever else holds the file (a sync client, a scanner, the phone's own
+  // copy tool) does not keep it from being read.
+  const Handle file =
+      Open(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) {
     *reason = SystemReason(GetLastError());
     return false;

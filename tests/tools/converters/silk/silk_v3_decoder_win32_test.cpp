@@ -69,6 +69,23 @@ TEST_F(SilkDecoderProgramTest, WritesTheSamplesAndNothingElse) {
   EXPECT_EQ((std::vector<std::wstring>{L"声音.pcm", L"声音.slk"}), Names(folder_));
 }
 
+TEST_F(SilkDecoderProgramTest, AVoiceFileThatAnotherProgramHoldsOpenIsReadAllTheSame) {
+  const std::string tone = test_support::ReadAll(test_support::TestVoice("tone440.slk"));
+  ASSERT_FALSE(tone.empty()) << "run the test_voices target";
+  const std::wstring voice = Put(L"同步中.slk", tone);
+  // As a sync client holds a file it is writing: every kind of sharing.
+  const HANDLE held = CreateFileW(voice.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                  nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  const std::wstring pcm = folder_ + L"\\同步中.pcm";
+  const test_support::ConsoleRun run = RunDecoder(Quoted(voice) + L" " + Quoted(pcm));
+  CloseHandle(held);
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(0u, run.exit_code) << run.output;
+  EXPECT_EQ(3u * 24000 * 2, ReadWhole(pcm).size());
+}
+
 TEST_F(SilkDecoderProgramTest, EachFailureHasItsExitCodeOneLineAndNoOutput) {
   const std::string tone = test_support::ReadAll(test_support::TestVoice("tone440.slk"));
   const std::string corrupt = test_support::ReadAll(test_support::TestVoice("corrupt.slk"));
