@@ -166,13 +166,11 @@ void AbandonInFlight(BatchJob* job) {
 }
 
 // The list file of the failures of this account's last batch: written when
-// some failed, removed when none did. False when it could not be written.
+// some failed, removed when none did. False when it could not be written,
+// or could not be removed.
 bool WriteFailureList(const BatchJob& job, const std::vector<std::string>& lines, std::string* path) {
   *path = AccountOutFolder(job.program_folder, job.account) + "\\" + res::kConstantData.failure_list_file;
-  if (lines.empty()) {
-    RemoveFile(*path);
-    return true;
-  }
+  if (lines.empty()) return RemoveFile(*path) || FileSize(*path) < 0;
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";
   return WriteTextFile(*path, text);
@@ -447,6 +445,9 @@ bool StartBatchConversion(const rt::EventWord*, int32_t, int64_t*) {
     Tell(problem);
     return false;
   }
+  // The list tells of the last batch alone, also of one stopped before it
+  // converted anything; one that cannot be removed is named in the report.
+  RemoveFile(out + "\\" + res::kConstantData.failure_list_file);
   CollectVoiceFiles(voice_folder, kind);
   return false;
 }

@@ -26,6 +26,10 @@ struct ConversionSettings {
 
 // An earlier MP3 waits under this name while the encoder writes a new one.
 constexpr char kSetAsideSuffix[] = ".sonoteca-old";
+// Beside such a copy, this mark says that a good new MP3 has replaced it:
+// the copy is to be removed, never put back (it was held open by another
+// program when the conversion tried to remove it).
+constexpr char kReplacedSuffix[] = ".sonoteca-replaced";
 
 class FileConversion {
  public:
@@ -87,6 +91,9 @@ class FileConversion {
   ConversionPlan plan_;
   ConversionSettings settings_;
   std::string set_aside_;  // where the old MP3 waits; empty when there was none
+  // The MP3's name holds this run's output only once its encoder started;
+  // before that, whatever is there is the user's.
+  bool encoder_started_ = false;
   Stage stage_ = Stage::kDecoding;
   bool amr_recording_ = false;  // converted by the encoder alone
   int32_t process_ = 0;
@@ -99,7 +106,8 @@ class FileConversion {
 // An earlier MP3 that a conversion had set aside and that was never put
 // back (the program was ended while the encoder ran, or the PC went off):
 // `aside` is put back as `mp3`, over what the interrupted run left there,
-// which is no MP3 to trust. True when nothing is left set aside.
+// which is no MP3 to trust. A copy marked as replaced is removed instead.
+// True when nothing is left set aside.
 bool RestoreSetAside(const std::string& mp3);
 
 // Waits until the program of one of `running` has ended, the earliest of

@@ -1,5 +1,8 @@
 #include "app/file_conversion.h"
 
+#include <string>
+#include <vector>
+
 #include "app/converter.h"
 #include "app/runtime_access.h"
 
@@ -17,10 +20,30 @@ constexpr uint32_t kStartAgainMs = 500;
 // A real AMR recording, not SILK under an .amr name.
 bool IsAmrRecording(const std::string& path) { return FileBeginsWith(path, kAmrHeader); }
 
+// Our decoder writes "<folder>\.<pcm name>.<its process id>.tmp" and renames
+// it at the end; one that was ended before leaves it. Only decoders of this
+// intermediate file write names of that shape.
+void RemoveDecoderTemporaries(const std::string& pcm) {
+  const std::string folder = FolderOf(pcm) + "\\";
+  const std::string name = pcm.substr(folder.size());
+  std::vector<std::string> found;
+  EntrySearch search;
+  for (FolderEntry entry = search.First(folder + "." + name + ".*.tmp"); !entry.name.empty(); entry = search.Next()) {
+    if (!entry.is_folder()) found.push_back(folder + entry.name);
+  }
+  for (const std::string& file : found) RemoveFile(file);
+}
+
 }  // namespace
 
 bool RestoreSetAside(const std::string& mp3) {
   const std::string aside = mp3 + kSetAsideSuffix;
+  const std::string replaced = mp3 + kReplacedSuffix;
+  if (FileSize(replaced) >= 0) {
+    if (FileSize(aside) >= 0 && !RemoveFile(aside)) return false;
+    RemoveFile(replaced);
+    return true;
+  }
   if (FileSize(aside) < 0) return true;
   return RenameFile(aside, mp3);
 }
@@ -72,6 +95,7 @@ void FileConversion::StartStage(const std::string& executable, const std::string
 
 void FileConversion::StartEncoder(const std::string& parameters) {
   if (SetAsideOldOutput()) {
+    encoder_started_ = true;
     StartStage(plan_.encoder, parameters);
   } else if (!amr_recording_) {
     intermediate_left_ = !RemoveFile(plan_.pcm) && FileSize(plan_.pcm) >= 0;
@@ -124,6 +148,7 @@ void FileConversion::AfterDecoder(const StageOutcome& outcome) {
     // A decoder that could not be ended may keep the file open: then it
     // stays, and the user is told.
     if (outcome.started) intermediate_left_ = !RemoveFile(plan_.pcm) && FileSize(plan_.pcm) >= 0;
+    if (outcome.timed_out) RemoveDecoderTemporaries(plan_.pcm);
     Finish(failure);
     return;
   }
@@ -138,7 +163,10 @@ void FileConversion::AfterEncoder(const StageOutcome& outcome) {
   Failure failure = JudgeEncoder(outcome, FileSize(plan_.mp3));
   if (failure == Failure::kNotProduced) failure = OutputSide(failure, plan_.mp3, true);
   if (failure == Failure::kNone) {
-    if (!set_aside_.empty()) RemoveFile(set_aside_);
+    // A copy that another program holds stays until a later start removes it.
+    if (!set_aside_.empty() && !RemoveFile(set_aside_) && FileSize(set_aside_) >= 0) {
+      WriteTextFile(plan_.mp3 + kReplacedSuffix, std::string());
+    }
     set_aside_.clear();
     // Sorted by date, the MP3s of an account are in the order of the messages.
     CopyWriteTime(plan_.voice, plan_.mp3);
@@ -168,12 +196,10 @@ void FileConversion::AbandonWithoutHandle() {
 
 void FileConversion::ClearOutputs() {
   if (!amr_recording_) RemoveFile(plan_.pcm);
-  if (stage_ == Stage::kEncoding && !set_aside_.empty()) {
-    RemoveFile(plan_.mp3);
-    RestoreOldOutput();
-  } else if (stage_ == Stage::kEncoding) {
-    RemoveFile(plan_.mp3);  // there was none before: what is there is partial
-  }
+  if (stage_ == Stage::kDecoding) RemoveDecoderTemporaries(plan_.pcm);
+  // Only an MP3 this run made goes; what was set aside comes back either way.
+  if (encoder_started_) RemoveFile(plan_.mp3);
+  RestoreOldOutput();
   Finish(Failure::kNone);
 }
 
@@ -195,12 +221,14 @@ bool FileConversion::SetAsideOldOutput() {
     Finish(Failure::kOldMp3ReadOnly);
     return false;
   }
-  const std::string aside = plan_.mp3 + kSetAsideSuffix;
-  if (!RenameFile(plan_.mp3, aside)) {
+  // Recorded before the move: a worker cut off in between still has its
+  // copy put back (a rename of a copy that was never made changes nothing).
+  set_aside_ = plan_.mp3 + kSetAsideSuffix;
+  if (!RenameFile(plan_.mp3, set_aside_)) {
+    set_aside_.clear();
     Finish(Failure::kOldMp3InUse);
     return false;
   }
-  set_aside_ = aside;
   return true;
 }
 

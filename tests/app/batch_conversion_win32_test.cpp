@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/support/console_program.h"
+#include "tests/support/process_watch.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
@@ -280,8 +281,8 @@ TEST_F(BatchTest, FilesThatEndOutOfOrderAreReportedInTheOrderCollected) {
   const std::string ptt = qq + "\\10001\\ptt\\";
   const std::vector<std::string> order = SearchOrder(ptt + "*.slk");
   ASSERT_EQ(3u, order.size());
-  // Every decoder fails; the first one collected takes longest.
-  Control("silk_v3_decoder", "exit 1");
+  // Every decoder fails (a damaged block); the first one collected takes longest.
+  Control("silk_v3_decoder", "exit 5");
   std::ofstream(ptt + order[0] + ".control") << "sleep 1500";
   ASSERT_TRUE(Start(qq, {"SONOTECA_MAX_CONVERSIONS=3"}));
   ASSERT_TRUE(List(1));
@@ -347,7 +348,7 @@ TEST_F(BatchTest, AStopEndsItsConvertersClearsTheirFilesAndPutsTheEarlierMp3sBac
   dir_.WriteFile("转换 工具\\out\\10001\\转换失败.txt", "a list of an earlier batch");
   const std::vector<std::string> order = test_support::FilesBelow(qq + "\\10001\\ptt", ".slk");
   // The first file's decoder fails at once; the encoders of the next two hang.
-  std::ofstream(order[0] + ".control") << "exit 1";
+  std::ofstream(order[0] + ".control") << "exit 5";
   Control("ffmpeg", "sleep 30000");
   ASSERT_TRUE(Start(qq, {"SONOTECA_MAX_CONVERSIONS=2"}));
   ASSERT_TRUE(List(1));
@@ -491,6 +492,71 @@ TEST_F(BatchTest, ClosingTheWindowDuringABatchEndsItAsAStopDoes) {
   EXPECT_EQ("the user's a", ReadAll(mp3));
   EXPECT_FALSE(Exists(mp3 + ".sonoteca-old"));
   EXPECT_TRUE(test_support::FilesBelow(d_ + "\\out", ".pcm").empty());
+}
+
+TEST_F(BatchTest, AnEarlierFailureListThatCannotBeRemovedIsNamedInTheReport) {
+  const std::string qq = dir_.MakeDir("MobileQQ");
+  dir_.WriteFile("MobileQQ\\10001\\ptt\\a.slk", "v");
+  const std::string list = dir_.WriteFile("转换 工具\\out\\10001\\转换失败.txt", "a list of an earlier batch");
+  ASSERT_TRUE(Start(qq));
+  {
+    // Held by another program that lets nobody delete it.
+    test_support::ScopedHandle held(
+        CreateFileA(list.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(INVALID_HANDLE_VALUE, held.h);
+    ASSERT_TRUE(List(1));
+    program_.DoubleClickAccount(0);
+    EXPECT_EQ("转换成功\r\n以前的失败列表无法删除：" + list, program_.AnswerBox());
+  }
+  ASSERT_TRUE(List(1));
+  program_.DoubleClickAccount(0);
+  EXPECT_EQ("转换成功", program_.AnswerBox()) << "let go, it is removed";
+  EXPECT_FALSE(Exists(list));
+}
+
+TEST_F(BatchTest, ACopySetAsideThatAnotherProgramHeldNeverComesBackOverTheNewMp3) {
+  const std::string qq = dir_.MakeDir("MobileQQ");
+  const std::string voice = dir_.WriteFile("MobileQQ\\10001\\ptt\\a.slk", "v");
+  const std::string mp3 = dir_.WriteFile("转换 工具\\out\\10001\\a.mp3", "the user's earlier a");
+  Control("ffmpeg", "sleep 1500");
+  ASSERT_TRUE(Start(qq));
+  ASSERT_TRUE(List(1));
+  program_.DoubleClickAccount(0);
+  ASSERT_TRUE(WaitUntil([&] { return Exists(mp3 + ".sonoteca-old"); }, 10000));
+  {
+    // An indexer reads the copy while the encoder runs, and lets nobody delete it.
+    test_support::ScopedHandle held(CreateFileA((mp3 + ".sonoteca-old").c_str(), GENERIC_READ,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(INVALID_HANDLE_VALUE, held.h);
+    EXPECT_EQ("转换成功", program_.AnswerBox());
+    ASSERT_TRUE(program_.Stop());
+  }
+  const std::string converted = "mp3 of [pcm of " + voice + "]";
+  EXPECT_EQ(converted, ReadAll(mp3));
+  // The next start finds the copy: it is removed, the new MP3 stays.
+  ASSERT_TRUE(Start(qq));
+  EXPECT_EQ(converted, ReadAll(mp3));
+  EXPECT_FALSE(Exists(mp3 + ".sonoteca-old"));
+  EXPECT_TRUE(test_support::FilesBelow(d_ + "\\out", ".sonoteca-replaced").empty());
+}
+
+TEST_F(BatchTest, ConvertersDoNotOutliveAProgramThatIsKilled) {
+  const std::string qq = dir_.MakeDir("MobileQQ");
+  dir_.WriteFile("MobileQQ\\10001\\ptt\\a.slk", "v");
+  dir_.WriteFile("MobileQQ\\10001\\ptt\\b.slk", "v");
+  Control("silk_v3_decoder", "sleep 30000");
+  ASSERT_TRUE(Start(qq, {"SONOTECA_MAX_CONVERSIONS=2"}));
+  ASSERT_TRUE(List(1));
+  program_.DoubleClickAccount(0);
+  ASSERT_TRUE(WaitUntil([&] { return Logged(Log("silk_v3_decoder"), "begin").size() == 2; }));
+  ASSERT_EQ(2u, program_.RunningChildren().size());
+  // Ended as the system ends a program that crashed: no clean-up of its own.
+  ASSERT_TRUE(TerminateProcess(program_.process(), 7));
+  ASSERT_TRUE(program_.Stop());
+  EXPECT_EQ(7u, program_.exit_code());
+  EXPECT_TRUE(WaitUntil([&] { return program_.RunningChildren().empty(); }, 10000))
+      << "the decoders ran on after the program";
+  EXPECT_TRUE(Logged(Log("silk_v3_decoder"), "end").empty()) << "ended, not run to their end";
 }
 
 }  // namespace

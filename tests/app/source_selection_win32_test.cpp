@@ -18,6 +18,7 @@
 #include "app/batch_state.h"
 #include "app/window_ids.h"
 #include "tests/support/app_in_process.h"
+#include "tests/support/console_program.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/test_files.h"
 #include "tests/support/runtime_fixture.h"
@@ -246,6 +247,8 @@ TEST_F(SourceSelectionTest, AHungDecoderIsGivenUpWhileTheWindowKeepsAnswering) {
   EXPECT_TRUE(IsWindowEnabled(test_support::WindowHandle(kMainWindow)));
   EXPECT_FALSE(Exists(Log("ffmpeg"))) << "a half-written file is never read";
   EXPECT_FALSE(Exists(pcm));
+  EXPECT_EQ((std::vector<std::wstring>{L"a1.slk"}), test_support::Names(test_support::Widen(dir_.path() + "\\语音 备份")))
+      << "the decoder's temporary file went with it";
 }
 
 TEST_F(SourceSelectionTest, APressWithoutAVoiceFileStartsNothingAndSaysSo) {

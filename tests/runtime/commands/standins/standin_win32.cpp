@@ -6,7 +6,9 @@
 // beside the file it is given (the decoder's voice file: orders for one
 // file of a batch), may hold "sleep MS" (before the
 // output is written), "exit CODE" and "silent" (write no output, as a
-// decoder that refuses a file and still exits 0).
+// decoder that refuses a file and still exits 0). The decoder writes as the
+// real one does: to ".<output name>.<process id>.tmp" beside its output,
+// begun before the sleep, renamed to the output at the end.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -113,13 +115,26 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
   if (argc >= 2) control += ReadWhole((std::wstring(argv[1]) + L".control").c_str(), &found);
   if (const char* p = std::strstr(control.c_str(), "sleep ")) sleep_ms = std::strtoul(p + 6, nullptr, 10);
   if (const char* p = std::strstr(control.c_str(), "exit ")) exit_code = std::atoi(p + 5);
-  if (sleep_ms > 0) Sleep(sleep_ms);
   const bool silent = std::strstr(control.c_str(), "silent") != nullptr;
+  std::wstring temporary;
+  if (decoder && argc >= 3 && !silent) {
+    const std::wstring output = argv[2];
+    const size_t cut = output.find_last_of(L"\\/");
+    const size_t name = cut == std::wstring::npos ? 0 : cut + 1;
+    temporary = output.substr(0, name) + L"." + output.substr(name) + L"." + std::to_wstring(GetCurrentProcessId()) +
+                L".tmp";
+    WriteWhole(temporary.c_str(), "partial");
+  }
+  if (sleep_ms > 0) Sleep(sleep_ms);
 
   if (silent) {
     Log("silent");
   } else if (decoder && argc >= 3) {
-    WriteWhole(argv[2], "pcm of " + ToCodePage936(argv[1]));
+    WriteWhole(temporary.c_str(), "pcm of " + ToCodePage936(argv[1]));
+    if (!MoveFileExW(temporary.c_str(), argv[2], MOVEFILE_REPLACE_EXISTING)) {
+      Log("output-failed");
+      DeleteFileW(temporary.c_str());
+    }
   } else if (!decoder && argc >= 3) {
     std::string input = "<none>";
     for (int i = 1; i + 1 < argc; ++i) {
