@@ -16,6 +16,7 @@
 #include "app/file_walk.h"
 #include "app/handlers.h"
 #include "app/path_text.h"
+#include "app/pending_batches.h"
 #include "app/runtime_access.h"
 #include "app/source_selection.h"
 #include "app/window_ids.h"
@@ -188,8 +189,20 @@ void PostReport(const BatchJob& job, const std::string& text) {
   if (!PostFromWorker(OnReportPosted, reinterpret_cast<uintptr_t>(report))) delete report;
 }
 
-uint32_t RT_THREAD_ROUTINE RunBatchConversion(void* parameter) {
-  BatchJob* job = static_cast<BatchJob*>(parameter);
+// The intermediate files of out\ (never in the accounts' folders): this
+// batch's, and what an earlier one left when a stop could not clear it.
+void RemoveLeftIntermediates(const std::string& program_folder) {
+  const std::string out = OutFolder(program_folder) + "\\";
+  std::vector<std::string> found;
+  EntrySearch search;
+  for (FolderEntry entry = search.First(out + "*.pcm"); !entry.name.empty(); entry = search.Next()) {
+    if (!entry.is_folder() && entry.usable) found.push_back(out + entry.name);
+  }
+  for (const std::string& file : found) RemoveFile(file);
+}
+
+// The batch itself; the worker clears its record once it is done.
+uint32_t ConvertBatch(BatchJob* job) {
   if (job->files.empty()) {
     if (EndsFinished(job)) {
       PostReport(*job, res::kConstantData.no_voice_files + job->searched_folder);
@@ -220,10 +233,16 @@ uint32_t RT_THREAD_ROUTINE RunBatchConversion(void* parameter) {
     PostFromWorker(OnBatchEndPosted, job->serial);
     return 0;
   }
-  // Also what an earlier batch left, when a stop could not clear it.
-  WalkFiles(OutFolder(job->program_folder), "*.pcm", DeleteFoundFile);
+  RemoveLeftIntermediates(job->program_folder);
   PostReport(*job, BatchSummary(converted, lines, list, list_written));
   return 0;
+}
+
+uint32_t RT_THREAD_ROUTINE RunBatchConversion(void* parameter) {
+  BatchJob* job = static_cast<BatchJob*>(parameter);
+  const uint32_t code = ConvertBatch(job);
+  ClearBatchPending(job->program_folder, job->account);
+  return code;
 }
 
 // --- Collection, on the window thread ----------------------------------------
@@ -286,6 +305,8 @@ class Collection {
 void StartWorker(std::unique_ptr<BatchJob> job) {
   BatchState& batch = Batch();
   batch.job = std::move(job);
+  // Recorded before anything is set aside, for a start after a kill.
+  MarkBatchPending(batch.job->program_folder, batch.job->account);
   batch.worker_thread_handle = StartWorkerThread(RunBatchConversion, batch.job.get());
   if (batch.worker_thread_handle != 0) {
     if (!batch.batch_running) batch.rest_caption = MainWindowCaption();
@@ -400,6 +421,7 @@ bool StopBatch() {
       KillWorkerThread(worker);
       for (const std::unique_ptr<FileConversion>& conversion : job->in_flight) conversion->AbandonWithoutHandle();
       job->in_flight.clear();
+      ClearBatchPending(job->program_folder, job->account);
     }
   }
   ShowRest();

@@ -6,8 +6,8 @@
 #include "app/batch_state.h"
 #include "app/converter.h"
 #include "app/file_conversion.h"
-#include "app/file_walk.h"
 #include "app/handlers.h"
+#include "app/pending_batches.h"
 #include "app/runtime_access.h"
 #include "app/source_selection.h"
 #include "app/window_ids.h"
@@ -16,15 +16,6 @@
 
 namespace app {
 namespace {
-
-// A callback of the file walk: an MP3 found set aside goes back.
-void RestoreFoundSetAside(uintptr_t folder, uintptr_t name) {
-  const char* f = reinterpret_cast<const char*>(folder);
-  const char* n = reinterpret_cast<const char*>(name);
-  const std::string aside = std::string(f != nullptr ? f : "") + (n != nullptr ? n : "");
-  const size_t suffix = sizeof kSetAsideSuffix - 1;
-  if (aside.size() > suffix) RestoreSetAside(aside.substr(0, aside.size() - suffix));
-}
 
 }  // namespace
 
@@ -40,7 +31,7 @@ bool OnMainWindowCreated(const rt::EventWord*, int32_t, int64_t*) {
 
   // An earlier run that was ended while an encoder ran (by the system, a
   // power cut) may have left a user's MP3 set aside in out: it goes back.
-  WalkFiles(OutFolder(ProgramFolder()), std::string("*") + kSetAsideSuffix, RestoreFoundSetAside);
+  RestoreWhatEndedBatchesSetAside(ProgramFolder());
 
   // A folder or voice file the program was started with (a double-click in
   // the shell's "Open with") is taken as if it had been dropped.

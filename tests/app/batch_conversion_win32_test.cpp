@@ -540,6 +540,25 @@ TEST_F(BatchTest, ACopySetAsideThatAnotherProgramHeldNeverComesBackOverTheNewMp3
   EXPECT_TRUE(test_support::FilesBelow(d_ + "\\out", ".sonoteca-replaced").empty());
 }
 
+TEST_F(BatchTest, AfterAKillTheNextStartPutsBackWhatTheBatchHadSetAside) {
+  const std::string qq = dir_.MakeDir("MobileQQ");
+  dir_.WriteFile("MobileQQ\\10001\\ptt\\a.slk", "v");
+  const std::string mp3 = dir_.WriteFile("转换 工具\\out\\10001\\a.mp3", "the user's a");
+  Control("ffmpeg", "sleep 30000");
+  ASSERT_TRUE(Start(qq));
+  ASSERT_TRUE(List(1));
+  program_.DoubleClickAccount(0);
+  ASSERT_TRUE(WaitUntil([&] { return Exists(mp3 + ".sonoteca-old"); }, 10000));
+  ASSERT_TRUE(TerminateProcess(program_.process(), 7));
+  ASSERT_TRUE(program_.Stop());
+  ASSERT_FALSE(Exists(mp3)) << "the encoder was ended before it wrote";
+  // The start looks where the killed batch worked, and there only.
+  ASSERT_TRUE(Start(qq));
+  EXPECT_EQ("the user's a", ReadAll(mp3));
+  EXPECT_FALSE(Exists(mp3 + ".sonoteca-old"));
+  EXPECT_TRUE(test_support::FilesBelow(d_ + "\\out\\.sonoteca-pending", "").empty()) << "its record is cleared";
+}
+
 TEST_F(BatchTest, ConvertersDoNotOutliveAProgramThatIsKilled) {
   const std::string qq = dir_.MakeDir("MobileQQ");
   dir_.WriteFile("MobileQQ\\10001\\ptt\\a.slk", "v");
