@@ -192,13 +192,7 @@ void PostReport(const BatchJob& job, const std::string& text) {
 // The intermediate files of out\ (never in the accounts' folders): this
 // batch's, and what an earlier one left when a stop could not clear it.
 void RemoveLeftIntermediates(const std::string& program_folder) {
-  const std::string out = OutFolder(program_folder) + "\\";
-  std::vector<std::string> found;
-  EntrySearch search;
-  for (FolderEntry entry = search.First(out + "*.pcm"); !entry.name.empty(); entry = search.Next()) {
-    if (!entry.is_folder() && entry.usable) found.push_back(out + entry.name);
-  }
-  for (const std::string& file : found) RemoveFile(file);
+  for (const std::string& file : FilesOf(OutFolder(program_folder), "*.pcm")) RemoveFile(file);
 }
 
 // The batch itself; the worker clears its record once it is done.

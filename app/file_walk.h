@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace app {
 
@@ -19,6 +20,10 @@ using FoundFileCallback = void (*)(uintptr_t folder, uintptr_t name);
 // not walked. The window messages of the calling thread are handled
 // between subfolders.
 void WalkFiles(const std::string& folder, const std::string& pattern, FoundFileCallback callback);
+
+// The files of `folder` alone (not of its subfolders) whose names match
+// `pattern`, as full paths; names the code page cannot hold are left out.
+std::vector<std::string> FilesOf(const std::string& folder, const std::string& pattern);
 
 // Deletes the file it is given; a failed deletion is ignored.
 void DeleteFoundFile(uintptr_t folder, uintptr_t name);

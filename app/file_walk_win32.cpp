@@ -25,6 +25,16 @@ void WalkFiles(const std::string& folder, const std::string& pattern, FoundFileC
   }
 }
 
+std::vector<std::string> FilesOf(const std::string& folder, const std::string& pattern) {
+  const std::string base = WithSeparator(folder);
+  std::vector<std::string> files;
+  EntrySearch search;
+  for (FolderEntry entry = search.First(base + pattern); !entry.name.empty(); entry = search.Next()) {
+    if (!entry.is_folder() && entry.usable) files.push_back(base + entry.name);
+  }
+  return files;
+}
+
 void DeleteFoundFile(uintptr_t folder, uintptr_t name) {
   const char* f = reinterpret_cast<const char*>(folder);
   const char* n = reinterpret_cast<const char*>(name);

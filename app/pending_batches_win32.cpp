@@ -27,16 +27,6 @@ void RestoreFoundCopy(uintptr_t folder, uintptr_t name) {
   RestoreCopy(std::string(f != nullptr ? f : "") + (n != nullptr ? n : ""));
 }
 
-// The names of the files of `folder` that match `pattern`.
-std::vector<std::string> FilesOf(const std::string& folder, const std::string& pattern) {
-  std::vector<std::string> names;
-  EntrySearch search;
-  for (FolderEntry entry = search.First(folder + "\\" + pattern); !entry.name.empty(); entry = search.Next()) {
-    if (!entry.is_folder() && entry.usable) names.push_back(entry.name);
-  }
-  return names;
-}
-
 }  // namespace
 
 void MarkBatchPending(const std::string& program_folder, const std::string& account) {
@@ -61,9 +51,9 @@ void RestoreWhatEndedBatchesSetAside(const std::string& program_folder) {
     MakeFolderPath(pending);
     return;
   }
-  for (const std::string& account : FilesOf(pending, "*")) {
-    const std::string folder = AccountOutFolder(program_folder, account);
-    for (const std::string& copy : FilesOf(folder, pattern)) RestoreCopy(folder + "\\" + copy);
+  for (const std::string& record : FilesOf(pending, "*")) {
+    const std::string account = record.substr(pending.size() + 1);
+    for (const std::string& copy : FilesOf(AccountOutFolder(program_folder, account), pattern)) RestoreCopy(copy);
     ClearBatchPending(program_folder, account);
   }
 }

@@ -62,6 +62,19 @@ class BatchTest : public ::testing::Test {
   }
   std::string Out(const std::string& account) const { return d_ + "\\out\\" + account; }
 
+  // One QQ voice file, a.slk, whose earlier MP3 holds `earlier`, converted
+  // with the encoder told `order`: true once that MP3 has been set aside.
+  bool EncodeOverAnEarlierMp3(const std::string& earlier, const std::string& order) {
+    qq_ = dir_.MakeDir("MobileQQ");
+    voice_ = dir_.WriteFile("MobileQQ\\10001\\ptt\\a.slk", "v");
+    mp3_ = dir_.WriteFile("转换 工具\\out\\10001\\a.mp3", earlier);
+    Control("ffmpeg", order);
+    if (!Start(qq_) || !List(1)) return false;
+    program_.DoubleClickAccount(0);
+    return WaitUntil([&] { return Exists(mp3_ + ".sonoteca-old"); }, 10000);
+  }
+  std::string qq_, voice_, mp3_;
+
   test_support::ScopedTempDir dir_;
   std::string d_;
   TestedProgram program_;
@@ -476,15 +489,9 @@ TEST_F(BatchTest, TheFolderMakerSplitsAtBackslashesOfTheirOwn) {
 }
 
 TEST_F(BatchTest, ClosingTheWindowDuringABatchEndsItAsAStopDoes) {
-  const std::string qq = dir_.MakeDir("MobileQQ");
-  dir_.WriteFile("MobileQQ\\10001\\ptt\\a.slk", "v");
-  const std::string mp3 = dir_.WriteFile("转换 工具\\out\\10001\\a.mp3", "the user's a");
-  Control("ffmpeg", "sleep 30000");
-  ASSERT_TRUE(Start(qq));
-  ASSERT_TRUE(List(1));
-  program_.DoubleClickAccount(0);
+  ASSERT_TRUE(EncodeOverAnEarlierMp3("the user's a", "sleep 30000")) << "set aside while the encoder runs";
+  const std::string mp3 = mp3_;
   ASSERT_TRUE(WaitUntil([&] { return Logged(Log("ffmpeg"), "begin").size() == 1; }));
-  ASSERT_TRUE(Exists(mp3 + ".sonoteca-old")) << "set aside while the encoder runs";
   const std::vector<DWORD> converters = program_.RunningChildren();
   EXPECT_TRUE(program_.Stop());
   EXPECT_EQ(0u, program_.exit_code());
@@ -515,14 +522,8 @@ TEST_F(BatchTest, AnEarlierFailureListThatCannotBeRemovedIsNamedInTheReport) {
 }
 
 TEST_F(BatchTest, ACopySetAsideThatAnotherProgramHeldNeverComesBackOverTheNewMp3) {
-  const std::string qq = dir_.MakeDir("MobileQQ");
-  const std::string voice = dir_.WriteFile("MobileQQ\\10001\\ptt\\a.slk", "v");
-  const std::string mp3 = dir_.WriteFile("转换 工具\\out\\10001\\a.mp3", "the user's earlier a");
-  Control("ffmpeg", "sleep 1500");
-  ASSERT_TRUE(Start(qq));
-  ASSERT_TRUE(List(1));
-  program_.DoubleClickAccount(0);
-  ASSERT_TRUE(WaitUntil([&] { return Exists(mp3 + ".sonoteca-old"); }, 10000));
+  ASSERT_TRUE(EncodeOverAnEarlierMp3("the user's earlier a", "sleep 1500"));
+  const std::string mp3 = mp3_;
   {
     // An indexer reads the copy while the encoder runs, and lets nobody delete it.
     test_support::ScopedHandle held(CreateFileA((mp3 + ".sonoteca-old").c_str(), GENERIC_READ,
@@ -531,29 +532,23 @@ TEST_F(BatchTest, ACopySetAsideThatAnotherProgramHeldNeverComesBackOverTheNewMp3
     EXPECT_EQ("转换成功", program_.AnswerBox());
     ASSERT_TRUE(program_.Stop());
   }
-  const std::string converted = "mp3 of [pcm of " + voice + "]";
+  const std::string converted = "mp3 of [pcm of " + voice_ + "]";
   EXPECT_EQ(converted, ReadAll(mp3));
   // The next start finds the copy: it is removed, the new MP3 stays.
-  ASSERT_TRUE(Start(qq));
+  ASSERT_TRUE(Start(qq_));
   EXPECT_EQ(converted, ReadAll(mp3));
   EXPECT_FALSE(Exists(mp3 + ".sonoteca-old"));
   EXPECT_TRUE(test_support::FilesBelow(d_ + "\\out", ".sonoteca-replaced").empty());
 }
 
 TEST_F(BatchTest, AfterAKillTheNextStartPutsBackWhatTheBatchHadSetAside) {
-  const std::string qq = dir_.MakeDir("MobileQQ");
-  dir_.WriteFile("MobileQQ\\10001\\ptt\\a.slk", "v");
-  const std::string mp3 = dir_.WriteFile("转换 工具\\out\\10001\\a.mp3", "the user's a");
-  Control("ffmpeg", "sleep 30000");
-  ASSERT_TRUE(Start(qq));
-  ASSERT_TRUE(List(1));
-  program_.DoubleClickAccount(0);
-  ASSERT_TRUE(WaitUntil([&] { return Exists(mp3 + ".sonoteca-old"); }, 10000));
+  ASSERT_TRUE(EncodeOverAnEarlierMp3("the user's a", "sleep 30000"));
+  const std::string mp3 = mp3_;
   ASSERT_TRUE(TerminateProcess(program_.process(), 7));
   ASSERT_TRUE(program_.Stop());
   ASSERT_FALSE(Exists(mp3)) << "the encoder was ended before it wrote";
   // The start looks where the killed batch worked, and there only.
-  ASSERT_TRUE(Start(qq));
+  ASSERT_TRUE(Start(qq_));
   EXPECT_EQ("the user's a", ReadAll(mp3));
   EXPECT_FALSE(Exists(mp3 + ".sonoteca-old"));
   EXPECT_TRUE(test_support::FilesBelow(d_ + "\\out\\.sonoteca-pending", "").empty()) << "its record is cleared";
