@@ -19,9 +19,9 @@ namespace {
 // Given to a program that cannot be waited for, before its files are looked at.
 constexpr uint32_t kUnwaitedPauseMs = 2000;
 
-// Whether the folder of `file` can take the converters' files.
-Failure OutputFolderState(const std::string& file) {
-  switch (ProbeFolder(FolderOf(file))) {
+// Whether the folder of `file` can take the converters' files for `voice`.
+Failure OutputFolderState(const std::string& file, const std::string& voice) {
+  switch (ProbeFolder(FolderOf(file), RoomNeededFor(FileSize(voice)))) {
     case FolderState::kFull: return Failure::kPcmDiskFull;
     case FolderState::kNotWritable: return Failure::kPcmFolderNotWritable;
     case FolderState::kWritable: break;
@@ -64,7 +64,7 @@ bool ConvertSingleFile(const rt::EventWord*, int32_t, int64_t*) {
   }
   const ConversionPlan plan = PlanSingleFile(path.c_str(), ProgramFolder().c_str());
   // Nothing is started where the converters could not write their files.
-  const Failure output_side = OutputFolderState(plan.pcm);
+  const Failure output_side = OutputFolderState(plan.pcm, plan.voice);
   if (output_side != Failure::kNone) {
     Tell(SingleFileReport(plan, output_side, false));
     return false;

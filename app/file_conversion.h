@@ -24,6 +24,12 @@ struct ConversionSettings {
   RateReader read_rate;
 };
 
+// The room a conversion of a voice file of `voice_bytes` needs: its
+// intermediate file is at most about 48 times its size (24,000 two-byte
+// samples a second against SILK's lowest rate of 1 KB a second), its MP3
+// far less.
+constexpr int64_t RoomNeededFor(int64_t voice_bytes) { return voice_bytes > 0 ? voice_bytes * 64 : 0; }
+
 // An earlier MP3 waits under this name while the encoder writes a new one.
 constexpr char kSetAsideSuffix[] = ".sonoteca-old";
 // Beside such a copy, this mark says that a good new MP3 has replaced it:

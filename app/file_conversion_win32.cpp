@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/converter.h"
+#include "app/file_walk.h"
 #include "app/runtime_access.h"
 
 namespace app {
@@ -24,14 +25,9 @@ bool IsAmrRecording(const std::string& path) { return FileBeginsWith(path, kAmrH
 // it at the end; one that was ended before leaves it. Only decoders of this
 // intermediate file write names of that shape.
 void RemoveDecoderTemporaries(const std::string& pcm) {
-  const std::string folder = FolderOf(pcm) + "\\";
-  const std::string name = pcm.substr(folder.size());
-  std::vector<std::string> found;
-  EntrySearch search;
-  for (FolderEntry entry = search.First(folder + "." + name + ".*.tmp"); !entry.name.empty(); entry = search.Next()) {
-    if (!entry.is_folder()) found.push_back(folder + entry.name);
-  }
-  for (const std::string& file : found) RemoveFile(file);
+  const std::string folder = FolderOf(pcm);
+  const std::string name = pcm.substr(folder.size() + 1);
+  for (const std::string& file : FilesOf(folder, "." + name + ".*.tmp")) RemoveFile(file);
 }
 
 }  // namespace
@@ -127,7 +123,7 @@ void FileConversion::Judge(const StageOutcome& outcome) {
 }
 
 Failure FileConversion::OutputSide(Failure failure, const std::string& output, bool mp3) const {
-  switch (ProbeFolder(FolderOf(output))) {
+  switch (ProbeFolder(FolderOf(output), RoomNeededFor(FileSize(plan_.voice)))) {
     case FolderState::kFull: return mp3 ? Failure::kMp3DiskFull : Failure::kPcmDiskFull;
     case FolderState::kNotWritable: return mp3 ? Failure::kMp3FolderNotWritable : Failure::kPcmFolderNotWritable;
     case FolderState::kWritable: break;

@@ -111,7 +111,9 @@ bool IsFolder(const std::string& path);
 bool CreateFolder(const std::string& path);
 // Whether files can be written into a folder.
 enum class FolderState { kWritable, kNotWritable, kFull };
-FolderState ProbeFolder(const std::string& folder);
+// Full when a write failed for want of room, or when its disk has less
+// room than `needed` bytes (0: nothing known to be needed).
+FolderState ProbeFolder(const std::string& folder, int64_t needed = 0);
 // The name as the file system compares names.
 std::string FileNameKey(const std::string& name);
 // The address of a text's bytes, as the file walk hands them to its

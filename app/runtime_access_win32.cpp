@@ -209,8 +209,8 @@ bool IsFolder(const std::string& path) {
 
 bool CreateFolder(const std::string& path) { return Core(rt::CreateFolder, {Text(path)}).AsInt() != 0; }
 
-FolderState ProbeFolder(const std::string& folder) {
-  switch (Core(rt::ProbeFolder, {Text(folder)}).AsInt()) {
+FolderState ProbeFolder(const std::string& folder, int64_t needed) {
+  switch (Core(rt::ProbeFolder, {Text(folder), rt::ArgValue::Int64(needed)}).AsInt()) {
     case rt::kFolderFull: return FolderState::kFull;
     case rt::kFolderNotWritable: return FolderState::kNotWritable;
     default: return FolderState::kWritable;

@@ -30,15 +30,15 @@ void CopyWriteTime(ArgValue* result, int32_t argc, ArgValue* args);
 // (path text) -> bool: the folder is made (its parent must exist); false
 // when it cannot be made or already exists.
 void CreateFolder(ArgValue* result, int32_t argc, ArgValue* args);
-// (folder text) -> int, one of FolderState: whether files can be written
-// into the folder, tried with a small file that is deleted at once.
+// (folder text, bytes needed int64?) -> int, one of FolderState: whether
+// files can be written into the folder, tried with a small file that is
+// deleted at once, and whether its disk has room for the bytes needed.
 void ProbeFolder(ArgValue* result, int32_t argc, ArgValue* args);
 enum FolderState : int32_t {
   kFolderWritable = 0,
   kFolderNotWritable = 1,  // missing, read-only, not the user's
-  kFolderFull = 2,         // its disk has no room left (less than kFolderRoomBytes)
+  kFolderFull = 2,         // the probe's write failed for want of room, or less room than needed
 };
-constexpr int64_t kFolderRoomBytes = int64_t{64} << 20;
 // (name text) -> text: the name as the file system compares names: two
 // names with the same key name the same file in one folder, though they
 // differ in letter case, also of full-width, Greek or Cyrillic letters.

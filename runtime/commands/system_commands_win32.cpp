@@ -149,8 +149,9 @@ void ProbeFolder(ArgValue* result, int32_t argc, ArgValue* args) {
     if (!WriteFile(file, kBlock, sizeof kBlock, &written, nullptr) || written != sizeof kBlock) error = GetLastError();
     CloseHandle(file);
   }
+  const int64_t needed = argc >= 2 && !args[1].IsOmitted() ? args[1].AsInt64() : 0;
   const bool full = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ||
-                    (room_known && static_cast<int64_t>(free_bytes.QuadPart) < kFolderRoomBytes);
+                    (room_known && needed > 0 && free_bytes.QuadPart < static_cast<uint64_t>(needed));
   SetInt(result, full ? kFolderFull : error != ERROR_SUCCESS ? kFolderNotWritable : kFolderWritable);
 }
 

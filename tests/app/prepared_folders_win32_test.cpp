@@ -69,6 +69,11 @@ TEST_F(PreparedFoldersTest, AFullDiskIsNamedAndNothingStarts) {
   EXPECT_FALSE(Exists(d_ + "\\silk_v3_decoder.log"));
 }
 
+TEST_F(PreparedFoldersTest, ASmallDiskWithRoomForTheJobIsNoFullDisk) {
+  UseProgramFolder("small");
+  EXPECT_EQ("转换成功", ConvertAccount());
+}
+
 TEST_F(PreparedFoldersTest, AVoiceFileInAFolderThatCannotBeWrittenIsNoDecodingFault) {
   UseProgramFolder("linked");
   const std::string voice = prepared_ + "\\readonly-voice\\a.slk";

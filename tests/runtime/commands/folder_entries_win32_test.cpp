@@ -108,6 +108,11 @@ TEST(FolderEntriesTest, AFolderIsProbedByWritingAndMadeOneLevelAtATime) {
   };
   EXPECT_EQ(kFolderWritable, probe(dir.path()));
   EXPECT_EQ(kFolderNotWritable, probe(dir.path() + "\\none"));
+  // Room is judged by what a job needs, not by a fixed amount.
+  ArgValue needing[2] = {ArgValue::Text(dir.path().c_str()), ArgValue::Int64(int64_t{1} << 60)};
+  EXPECT_EQ(kFolderFull, CallCoreCommand(ProbeFolder, 2, needing).AsInt()) << "more than any disk has";
+  needing[1] = ArgValue::Int64(4096);
+  EXPECT_EQ(kFolderWritable, CallCoreCommand(ProbeFolder, 2, needing).AsInt());
   EXPECT_EQ(0, create(dir.path() + "\\a\\b")) << "its parent is missing";
   EXPECT_EQ(1, create(dir.path() + "\\a"));
   EXPECT_EQ(0, create(dir.path() + "\\a")) << "already there";
