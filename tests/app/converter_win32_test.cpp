@@ -2,6 +2,7 @@
 // record what they were given, so the tests see the exact command lines, the
 // order of the stages and the window each started with.
 #include "app/converter.h"
+#include "app/file_conversion.h"
 #include "app/runtime_access.h"
 
 #include <windows.h>
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -22,6 +24,7 @@
 #include "runtime/core/foreign_functions.h"
 #include "runtime/core/heap.h"
 #include "runtime/core/runtime_state.h"
+#include "runtime/core/thread_stop.h"
 #include "runtime/core/values.h"
 #include "tests/support/temp_dir.h"
 
@@ -239,6 +242,42 @@ TEST_F(ConverterTest, AHangingProgramIsGivenUpAtTheLimit) {
   rt::FreeProcessArray(block);
   ASSERT_NE(-1, id);
   EXPECT_TRUE(TerminateProcessById(id));
+}
+
+// A conversion on a worker that is cut off between its decoder's end and
+// its encoder's start: the rate is read there, and this reader returns only
+// once a stop has been asked for, so the worker ends at the first safe point
+// of the encoder's stage, before anything is set aside.
+std::atomic<bool> g_reading_rate{false};
+std::string RateUntilStopped() {
+  g_reading_rate = true;
+  while (!rt::StopRequested()) Sleep(1);
+  return "12000";
+}
+
+DWORD WINAPI ConvertOnWorker(void* parameter) {
+  auto* conversion = static_cast<FileConversion*>(parameter);
+  conversion->Start();
+  while (!conversion->done()) WaitAndAdvance({conversion}, 0);
+  return 0;
+}
+
+TEST_F(ConverterTest, AConversionCutOffBeforeItsEncoderStartedLeavesTheUsersMp3) {
+  const std::string voice = dir_.WriteFile("bak\\a.slk", "voice");
+  const std::string mp3 = dir_.WriteFile("bak\\a.mp3", "the user's a");
+  FileConversion conversion(PlanSingleFile(voice.c_str(), d_.c_str()), {30000, 500, RateUntilStopped});
+  g_reading_rate = false;
+  const uintptr_t worker =
+      rt::StartWorkerThread(reinterpret_cast<uintptr_t>(&ConvertOnWorker), reinterpret_cast<uintptr_t>(&conversion));
+  ASSERT_NE(0u, worker);
+  for (int i = 0; i < 500 && !g_reading_rate; ++i) Sleep(20);
+  ASSERT_TRUE(g_reading_rate) << "the decoder ended and the rate is being read";
+  EXPECT_TRUE(rt::StopThread(worker));
+  CloseHandle(reinterpret_cast<HANDLE>(worker));
+  ASSERT_FALSE(conversion.done()) << "cut off in the middle";
+  conversion.AbandonWithoutHandle();
+  EXPECT_EQ("the user's a", ReadAll(mp3)) << "an MP3 this run did not make stays";
+  EXPECT_TRUE(Log("ffmpeg").empty()) << "no encoder was started";
 }
 
 // The programs looked up bear a name that is this test process's own, so
