@@ -85,8 +85,8 @@ Failure JudgeDecoder(const StageOutcome& decoder, int64_t pcm_size);
 Failure JudgeEncoder(const StageOutcome& encoder, int64_t mp3_size);
 
 // The reason as a batch lists it after the voice file: "无法启动：<program>",
-// "解码失败", "解码超时", "无法读取语音文件", "语音过长（超过 30 分钟）", "没有生成：<mp3>", "无法写入文件夹：<folder>",
-// "磁盘空间不足：<folder>", and for an earlier MP3 kept "...保持原样：<mp3>";
+// "解码失败", "解码超时", "无法读取语音文件", "语音过长（超过 30 分钟）",
+// "没有生成：<mp3>", "无法写入文件夹：<folder>", "磁盘空间不足：<folder>", and for an earlier MP3 kept "...保持原样：<mp3>";
 // empty for kNone.
 std::string FailureReason(const ConversionPlan& plan, Failure failure);
 

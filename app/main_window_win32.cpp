@@ -15,9 +15,6 @@
 #include "runtime/core/shutdown.h"
 
 namespace app {
-namespace {
-
-}  // namespace
 
 bool OnMainWindowCreated(const rt::EventWord*, int32_t, int64_t*) {
   // Only the path box takes drops; a failed registration just leaves the
